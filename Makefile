@@ -1,0 +1,38 @@
+# Verdalo: `make run` to fly, `make test` to check everything.
+# Both install what is missing first (Debian packages via apt-get).
+
+JOBS ?= $(shell nproc)
+BUILD := build
+ASAN_BUILD := build-asan
+CMAKE_FLAGS := -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+.PHONY: deps build run test test-main test-asan clean
+
+deps:
+	@tools/install-deps.sh
+
+build: deps
+	@cmake -S . -B $(BUILD) $(CMAKE_FLAGS) >/dev/null
+	@cmake --build $(BUILD) -j $(JOBS)
+
+run: build
+	@if ! xdpyinfo >/dev/null 2>&1; then \
+	  echo "make run: no X display found (DISPLAY='$$DISPLAY'); start it from a desktop session" >&2; \
+	  exit 1; \
+	fi
+	cd assets && exec ../$(BUILD)/verdalo
+
+test: test-main test-asan
+
+test-main: build
+	tools/with-xvfb.sh ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
+
+# The unit tests again, under AddressSanitizer and UndefinedBehaviorSanitizer.
+test-asan: deps
+	@cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DVERDALO_SANITIZE=ON >/dev/null
+	@cmake --build $(ASAN_BUILD) -j $(JOBS)
+	LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0 \
+	  tools/with-xvfb.sh ctest --test-dir $(ASAN_BUILD) -L unit --output-on-failure -j $(JOBS)
+
+clean:
+	rm -rf $(BUILD) $(ASAN_BUILD)

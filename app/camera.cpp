@@ -1,0 +1,33 @@
+#include "app/camera.h"
+
+#include <cmath>
+
+#include "app/state.h"
+
+void walk(float units)
+{
+    eyeX = eyeX + lookX * units;
+    if (cameraType == 1)  // level mode keeps the eye height
+        eyeY = eyeY + lookY * units;
+    eyeZ = eyeZ + lookZ * units;
+}
+
+void fly(float units)
+{
+    if (cameraType != 1)
+        return;
+    eyeX += upX * units;
+    eyeY += upY * units;
+    eyeZ += upZ * units;
+}
+
+void pitch(float units)
+{
+    lookY = (float)((double)lookY + 0.01 * (double)units);
+}
+
+void yaw(float angle)
+{
+    lookX = (float)std::sin((double)angle);
+    lookZ = -(float)std::cos((double)angle);
+}

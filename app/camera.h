@@ -1,0 +1,7 @@
+// The four camera motions. The frame applies them; nothing else moves the eye.
+#pragma once
+
+void walk(float units);
+void fly(float units);
+void pitch(float units);
+void yaw(float angle);

@@ -1,0 +1,22 @@
+#include "app/projection.h"
+
+#include <GL/glu.h>
+
+#include "app/state.h"
+
+void reshape(int w1, int h1)
+{
+    width = w1;
+    height = h1;
+    // A zero-height window counts as one pixel high: no division by zero.
+    aspect = (1.0f * (float)width) / (float)(height == 0 ? 1 : height);
+
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glViewport(0, 0, width, height);
+    gluPerspective(fovy, aspect, zNear, zFar);
+
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    gluLookAt(eyeX, eyeY, eyeZ, eyeX + lookX, eyeY + lookY, eyeZ + lookZ, upX, upY, upZ);
+}

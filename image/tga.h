@@ -1,0 +1,2 @@
+// Uncompressed TGA images: placeholder until the module lands.
+#pragma once

@@ -1,0 +1,37 @@
+// Test entry for binaries that need a real GL context: one hidden-from-nobody
+// GLUT window of the program's own size and format, made before any test runs.
+#include <GL/glut.h>
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+class GlWindow : public ::testing::Environment {
+public:
+    void SetUp() override
+    {
+        if (!getenv("DISPLAY")) {
+            fprintf(stderr, "GL tests need an X display (run them under tools/with-xvfb.sh)\n");
+            exit(2);
+        }
+        int argc = 1;
+        char name[] = "verdalo-tests";
+        char *argv[] = {name, nullptr};
+        glutInit(&argc, argv);
+        glutInitDisplayMode(GLUT_DOUBLE | GLUT_DEPTH);
+        glutInitWindowPosition(100, 100);
+        glutInitWindowSize(1000, 500);
+        glutCreateWindow("Verdalo tests");
+    }
+};
+
+}  // namespace
+
+int main(int argc, char **argv)
+{
+    ::testing::InitGoogleTest(&argc, argv);
+    ::testing::AddGlobalTestEnvironment(new GlWindow);
+    return RUN_ALL_TESTS();
+}
