@@ -4,6 +4,7 @@
 #include <ctime>
 
 #include "app/frame.h"
+#include "app/input.h"
 #include "app/projection.h"
 #include "app/state.h"
 #include "terrain/colourmap.h"
@@ -30,8 +31,13 @@ int main()
     turbulence();
     generateTreeMap();
 
+    glutKeyboardFunc(keyboard);
+    glutKeyboardUpFunc(keyboardUp);
+    glutSpecialFunc(special);
+    glutSpecialUpFunc(specialUp);
     glutDisplayFunc(display);
     glutReshapeFunc(reshape);
+    glutMouseFunc(mouse);
     glutMainLoop();
     return 0;
 }
