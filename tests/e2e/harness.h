@@ -1,0 +1,93 @@
+// Drives the real program as a person would: a private Xvfb server, the
+// program started in a folder with a fixed clock, keys and clicks through
+// xdotool, screenshots through ImageMagick, and its output and exit status.
+#pragma once
+
+#include <sys/types.h>
+
+#include <string>
+#include <vector>
+
+struct Rgb {
+    int r, g, b;
+};
+
+struct Picture {
+    int width = 0, height = 0;
+    std::vector<unsigned char> rgb;
+
+    Rgb at(int x, int y) const;
+    bool operator==(const Picture &other) const { return width == other.width && height == other.height && rgb == other.rgb; }
+    bool operator!=(const Picture &other) const { return !(*this == other); }
+    // Share of pixels (0..1) in the rectangle whose colour satisfies pred.
+    template <class Pred> double share(int x0, int y0, int x1, int y1, Pred pred) const;
+    void savePng(const std::string &name) const;
+};
+
+struct Geometry {
+    int x = -1, y = -1, width = -1, height = -1;
+};
+
+// The sky's clear colour (0.5, 0.5, 1.0) as it lands in an 8-bit frame buffer.
+bool isSky(Rgb c);
+
+class Session {
+public:
+    // Starts Xvfb and the program in workdir with time() fixed at fixedTime.
+    explicit Session(const std::string &workdir, long fixedTime = 1700000000L);
+    ~Session();
+    Session(const Session &) = delete;
+    Session &operator=(const Session &) = delete;
+
+    const std::string &display() const { return display_; }
+    pid_t pid() const { return pid_; }
+
+    bool waitForWindow(double seconds = 30);
+    std::string title();
+    Geometry geometry();
+
+    // Waits until the program has drawn everything asked of it, then grabs its window.
+    Picture settledPicture();
+    void waitUntilIdle();
+
+    void key(const std::string &keys);  // xdotool key names, e.g. "w", "F5 F5", "Escape"
+    void keyDown(const std::string &key);
+    void keyUp(const std::string &key);
+    void click(int button);  // 1 left, 2 middle, 3 right
+    bool resize(int w, int h);
+
+    std::string readLine(double seconds);  // one line of standard output, without '\n'; "" on time-out
+    std::string unreadOutput();            // whatever standard output holds now
+    std::string errorOutput();             // everything on standard error so far
+    int waitForExit(double seconds);       // exit status, or -1 if still running
+    bool running();
+    long residentKb();
+
+    // Runs a command against this session's display; returns its standard output.
+    std::string x11(const std::string &command, int *status = nullptr);
+
+private:
+    void pump(double seconds);
+    long cpuTicks();
+
+    std::string display_;
+    pid_t xvfb_ = -1, pid_ = -1;
+    int outFd_ = -1, errFd_ = -1;
+    std::string out_, err_;
+    std::string window_;
+    int exitStatus_ = -1;
+};
+
+// Paths of the build, handed over by CMake.
+std::string verdaloBinary();
+std::string assetsDir();
+std::string shotsDir();
+
+template <class Pred> double Picture::share(int x0, int y0, int x1, int y1, Pred pred) const
+{
+    long hits = 0, all = 0;
+    for (int y = y0; y < y1; y++)
+        for (int x = x0; x < x1; x++, all++)
+            hits += pred(at(x, y)) ? 1 : 0;
+    return all ? (double)hits / (double)all : 0.0;
+}
