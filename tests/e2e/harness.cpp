@@ -284,9 +284,9 @@ void Session::click(int button) { x11("xdotool click " + std::to_string(button))
 
 bool Session::resize(int w, int h)
 {
-    int status = 0;
-    x11("xdotool windowsize " + window_ + " " + std::to_string(w) + " " + std::to_string(h) + " 2>&1", &status);
-    return status == 0;
+    x11("xdotool windowsize --sync " + window_ + " " + std::to_string(w) + " " + std::to_string(h));
+    Geometry g = geometry();
+    return g.width == w && g.height == h;
 }
 
 void Session::pump(double seconds)
