@@ -1,5 +1,12 @@
-// Tree sprites: texture set-up at start-up and the tree pass of every frame.
+// Tree sprites: their textures, made once at start-up, and the tree pass that
+// every frame runs after the terrain mesh.
 #pragma once
 
+// Switches depth testing on and loads tree1.tga and tree2.tga from the working
+// directory. An image that cannot be used is named on standard error and its
+// trees are not drawn; the program runs on.
 void initTextures();
+
+// Draws every tree of treeMap, turned towards cam (x, y, z) while billboarding
+// is on. Leaves blending and the alpha test off and texture 0 bound.
 void renderTrees(const float cam[3]);

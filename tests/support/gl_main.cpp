@@ -1,10 +1,11 @@
-// Test entry for binaries that need a real GL context: one hidden-from-nobody
+// Test entry for binaries that need a real GL context: one mapped
 // GLUT window of the program's own size and format, made before any test runs.
-#include <GL/glut.h>
+#include <GL/freeglut.h>
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <unistd.h>
 
 namespace {
 
@@ -24,6 +25,12 @@ public:
         glutInitWindowPosition(100, 100);
         glutInitWindowSize(1000, 500);
         glutCreateWindow("Verdalo tests");
+        // Pixels read back are only defined once the window is on screen.
+        glutDisplayFunc([] {});
+        for (int k = 0; k < 20; k++) {
+            glutMainLoopEvent();
+            usleep(10000);
+        }
     }
 };
 
