@@ -6,7 +6,7 @@ BUILD := build
 ASAN_BUILD := build-asan
 CMAKE_FLAGS := -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-.PHONY: deps build run test test-main test-asan clean
+.PHONY: deps build run test test-main test-asan trees clean
 
 deps:
 	@tools/install-deps.sh
@@ -33,6 +33,12 @@ test-asan: deps
 	@cmake --build $(ASAN_BUILD) -j $(JOBS)
 	LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0 \
 	  tools/with-xvfb.sh ctest --test-dir $(ASAN_BUILD) -L unit --output-on-failure -j $(JOBS)
+
+# Redraws assets/tree1.tga and assets/tree2.tga; commit them with the generator.
+trees: deps
+	@cmake -S . -B $(BUILD) $(CMAKE_FLAGS) >/dev/null
+	@cmake --build $(BUILD) -j $(JOBS) --target make_trees
+	$(BUILD)/make_trees assets
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD)
