@@ -6,7 +6,7 @@ BUILD := build
 ASAN_BUILD := build-asan
 CMAKE_FLAGS := -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-.PHONY: deps build run test test-main test-asan trees clean
+.PHONY: deps build run test test-main test-asan trees clean tour
 
 deps:
 	@tools/install-deps.sh
@@ -39,6 +39,10 @@ trees: deps
 	@cmake -S . -B $(BUILD) $(CMAKE_FLAGS) >/dev/null
 	@cmake --build $(BUILD) -j $(JOBS) --target make_trees
 	$(BUILD)/make_trees assets
+
+# A scripted flight under a private Xvfb, one screenshot per step in build/tour.
+tour: build
+	tools/tour.sh $(BUILD)/tour
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD)
