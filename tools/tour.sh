@@ -58,18 +58,19 @@ taps() {  # taps KEY COUNT
 }
 
 shot start
-taps d 6;      shot turn-right
-taps f 6;      shot look-down
-taps w 15;     shot walk-in
-taps space 4;  shot rise
+taps d 6;        shot turn-right
+taps f 6;        shot look-down
 xdotool click 1; shot wireframe
 xdotool click 1
+taps w 15;       shot walk-in
+taps d 20;       shot turn-across
 xdotool click 3; shot billboards-off
 xdotool click 3
-taps z 10;     shot zoom-out
-taps x 20;     shot zoom-in
+taps space 6;    shot rise
+taps z 10;       shot zoom-out
+taps x 20;       shot zoom-in
 taps z 10
-xdotool key F5; shot new-world
+xdotool key F5;  shot new-world
 xdotool key Escape
 wait $pid || true
 trap - EXIT
