@@ -4,9 +4,10 @@
 JOBS ?= $(shell nproc)
 BUILD := build
 ASAN_BUILD := build-asan
+FUZZ_BUILD := build-fuzz
 CMAKE_FLAGS := -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-.PHONY: deps build run test test-main test-asan trees clean tour
+.PHONY: deps build run test test-main test-asan test-fuzz fuzz trees clean tour
 
 deps:
 	@tools/install-deps.sh
@@ -22,7 +23,7 @@ run: build
 	fi
 	cd assets && exec ../$(BUILD)/verdalo
 
-test: test-main test-asan
+test: test-main test-asan test-fuzz
 
 test-main: build
 	tools/with-xvfb.sh ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
@@ -33,6 +34,23 @@ test-asan: deps
 	@cmake --build $(ASAN_BUILD) -j $(JOBS)
 	LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0 \
 	  tools/with-xvfb.sh ctest --test-dir $(ASAN_BUILD) -L unit --output-on-failure -j $(JOBS)
+
+# The TGA loader under libFuzzer with ASan and UBSan: any crash, leak or
+# undefined behaviour fails. New inputs go to build-fuzz/corpus, findings to build-fuzz/.
+FUZZ_RUN = mkdir -p $(FUZZ_BUILD)/corpus && $(FUZZ_BUILD)/fuzz_tga -print_final_stats=1 -artifact_prefix=$(FUZZ_BUILD)/ \
+	$(FUZZ_BUILD)/corpus tests/image/corpus
+
+$(FUZZ_BUILD)/fuzz_tga: image/tga.cpp image/tga.h tests/image/fuzz_tga.cpp | deps
+	@mkdir -p $(FUZZ_BUILD)
+	clang++ -std=c++17 -g -O1 -Wall -Wextra -ffp-contract=off -fno-omit-frame-pointer \
+	  -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all -I. \
+	  image/tga.cpp tests/image/fuzz_tga.cpp -lGL -o $@
+
+test-fuzz: $(FUZZ_BUILD)/fuzz_tga
+	$(FUZZ_RUN) -max_total_time=30
+
+fuzz: $(FUZZ_BUILD)/fuzz_tga
+	$(FUZZ_RUN) -max_total_time=600
 
 # Redraws assets/tree1.tga and assets/tree2.tga; commit them with the generator.
 trees: deps

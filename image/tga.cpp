@@ -1,1 +1,279 @@
 #include "image/tga.h"
+
+#include <GL/gl.h>
+#include <sys/stat.h>
+
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+
+// Number of the next series file; shared by every base name.
+static int savedImages = 0;
+
+// Pixel bytes for the given sizes, or -1 when a size is negative or the total
+// does not fit a signed 32-bit count. 32767 x 32767 x 31 fits a long long.
+static long long tgaPixelBytes(short width, short height, unsigned char pixelDepth)
+{
+    if (width < 0 || height < 0)
+        return -1;
+    long long size = (long long)width * height * (pixelDepth / 8);
+    return size > INT_MAX ? -1 : size;
+}
+
+// Red and blue change places in every pixel of 3 or more bytes.
+static void tgaSwapRedBlue(unsigned char *data, long long size, int bytesPerPixel)
+{
+    if (bytesPerPixel < 3)
+        return;
+    for (long long k = 0; k < size; k += bytesPerPixel) {
+        unsigned char t = data[k];
+        data[k] = data[k + 2];
+        data[k + 2] = t;
+    }
+}
+
+static void tgaSkip(FILE *file, long count)
+{
+    unsigned char scrap[512];
+    while (count > 0) {
+        size_t part = count < (long)sizeof scrap ? (size_t)count : sizeof scrap;
+        if (fread(scrap, 1, part, file) != part)
+            return;
+        count -= (long)part;
+    }
+}
+
+// Bytes between the stream's position and its end, or -1 when the stream
+// cannot tell (a pipe, say).
+static long tgaBytesLeft(FILE *file)
+{
+    long here = ftell(file);
+    if (here < 0 || fseek(file, 0, SEEK_END) != 0)
+        return -1;
+    long end = ftell(file);
+    if (fseek(file, here, SEEK_SET) != 0 || end < here)
+        return -1;
+    return end - here;
+}
+
+static tgaInfo *tgaFinish(tgaInfo *info, FILE *file, int status)
+{
+    fclose(file);
+    info->status = status;
+    return info;
+}
+
+tgaInfo *tgaLoad(const char *filename)
+{
+    tgaInfo *info = (tgaInfo *)malloc(sizeof(tgaInfo));
+    if (!info)
+        return nullptr;
+    info->status = tgaStatusOk;
+    info->imageType = 0;
+    info->pixelDepth = 0;
+    info->width = 0;
+    info->height = 0;
+    info->imageData = nullptr;
+
+    FILE *file = fopen(filename, "rb");
+    if (!file) {
+        info->status = tgaStatusOpenFailed;
+        return info;
+    }
+
+    tgaLoadHeader(file, info);
+    if (ferror(file) || feof(file))
+        return tgaFinish(info, file, tgaStatusReadError);
+    if (info->imageType == 1)
+        return tgaFinish(info, file, tgaStatusColourMapped);
+    if (info->imageType != 2 && info->imageType != 3)
+        return tgaFinish(info, file, tgaStatusUnsupportedType);
+
+    long long size = tgaPixelBytes(info->width, info->height, info->pixelDepth);
+    if (size < 0)
+        return tgaFinish(info, file, tgaStatusBadSize);
+    // A short file is refused before its claimed size is allocated.
+    long left = tgaBytesLeft(file);
+    if (left >= 0 && left < size)
+        return tgaFinish(info, file, tgaStatusReadError);
+
+    // An empty image still gets a buffer, so that Ok always comes with one.
+    info->imageData = (unsigned char *)malloc(size > 0 ? (size_t)size : 1);
+    if (!info->imageData)
+        return tgaFinish(info, file, tgaStatusNoMemory);
+
+    tgaLoadImageData(file, info);
+    if (ferror(file) || feof(file)) {
+        free(info->imageData);
+        info->imageData = nullptr;
+        return tgaFinish(info, file, tgaStatusReadError);
+    }
+    return tgaFinish(info, file, tgaStatusOk);
+}
+
+// One read per header field; 16-bit fields are little-endian. Bytes the file
+// does not supply stay 0.
+static unsigned tgaReadField(FILE *file, size_t bytes)
+{
+    unsigned char b[2] = {0, 0};
+    fread(b, 1, bytes, file);
+    return b[0] | (unsigned)b[1] << 8;
+}
+
+void tgaLoadHeader(FILE *file, tgaInfo *info)
+{
+    unsigned idLength = tgaReadField(file, 1);
+    unsigned mapType = tgaReadField(file, 1);
+    info->imageType = (unsigned char)tgaReadField(file, 1);
+    tgaReadField(file, 2);  // first colour map index
+    unsigned mapLength = tgaReadField(file, 2);
+    unsigned mapEntryBits = tgaReadField(file, 1);
+    tgaReadField(file, 2);  // x origin
+    tgaReadField(file, 2);  // y origin
+    info->width = (short)tgaReadField(file, 2);
+    info->height = (short)tgaReadField(file, 2);
+    info->pixelDepth = (unsigned char)tgaReadField(file, 1);
+    tgaReadField(file, 1);  // image descriptor
+
+    // In a file whose pixels will be read, the ID and the map come before
+    // them; neither is kept. Other types are refused on the 18 bytes alone.
+    if (info->imageType != 2 && info->imageType != 3)
+        return;
+    long skip = (long)idLength;
+    if (mapType == 1)
+        skip += (long)mapLength * (long)((mapEntryBits + 7) / 8);
+    tgaSkip(file, skip);
+}
+
+void tgaLoadImageData(FILE *file, tgaInfo *info)
+{
+    long long size = tgaPixelBytes(info->width, info->height, info->pixelDepth);
+    if (!info->imageData || size < 0)
+        return;
+    size_t got = fread(info->imageData, 1, (size_t)size, file);
+    if (got < (size_t)size)
+        memset(info->imageData + got, 0, (size_t)size - got);
+    tgaSwapRedBlue(info->imageData, size, info->pixelDepth / 8);
+}
+
+void tgaRGBtoGreyscale(tgaInfo *info)
+{
+    if (info->pixelDepth == 8)
+        return;
+    int bytesPerPixel = info->pixelDepth / 8;
+    if (bytesPerPixel < 3 || !info->imageData || info->width < 0 || info->height < 0)
+        return;
+
+    long long pixels = (long long)info->width * info->height;
+    unsigned char *grey = (unsigned char *)malloc(pixels > 0 ? (size_t)pixels : 1);
+    if (!grey)
+        return;
+    for (long long p = 0; p < pixels; p++) {
+        const unsigned char *s = info->imageData + p * bytesPerPixel;
+        double g = (0.3 * s[0] + 0.59 * s[1]) + 0.11 * s[2];
+        grey[p] = (unsigned char)(unsigned)g;
+    }
+    free(info->imageData);
+    info->imageData = grey;
+    info->pixelDepth = 8;
+    info->imageType = 3;
+}
+
+static void tgaWriteField(FILE *file, unsigned value, size_t bytes)
+{
+    unsigned char b[2] = {(unsigned char)(value & 0xff), (unsigned char)(value >> 8 & 0xff)};
+    fwrite(b, 1, bytes, file);
+}
+
+int tgaSave(const char *filename, short width, short height, unsigned char pixelDepth,
+            unsigned char *imageData)
+{
+    long long size = tgaPixelBytes(width, height, pixelDepth);
+    if (size < 0)
+        return tgaStatusBadSize;
+    if (!imageData)
+        return tgaStatusNoMemory;
+
+    FILE *file = fopen(filename, "wb");
+    if (!file)
+        return tgaStatusOpenFailed;
+
+    int bytesPerPixel = pixelDepth / 8;
+    tgaWriteField(file, 0, 1);  // ID length
+    tgaWriteField(file, 0, 1);  // colour map type
+    tgaWriteField(file, pixelDepth == 24 || pixelDepth == 32 ? 2 : 3, 1);
+    tgaWriteField(file, 0, 2);  // first colour map index
+    tgaWriteField(file, 0, 2);  // colour map length
+    tgaWriteField(file, 0, 1);  // colour map entry size
+    tgaWriteField(file, 0, 2);  // x origin
+    tgaWriteField(file, 0, 2);  // y origin
+    tgaWriteField(file, (unsigned short)width, 2);
+    tgaWriteField(file, (unsigned short)height, 2);
+    tgaWriteField(file, pixelDepth, 1);
+    tgaWriteField(file, 0, 1);  // descriptor: bottom-left origin
+
+    tgaSwapRedBlue(imageData, size, bytesPerPixel);
+    fwrite(imageData, 1, (size_t)size, file);
+
+    struct stat st;
+    bool regular = fstat(fileno(file), &st) == 0 && S_ISREG(st.st_mode);
+    bool failed = ferror(file) != 0;
+    if (fclose(file) != 0)
+        failed = true;
+    if (failed) {
+        // No half-written image is left behind; a device such as /dev/full stays.
+        if (regular)
+            remove(filename);
+        tgaSwapRedBlue(imageData, size, bytesPerPixel);
+        return tgaStatusWriteError;
+    }
+    free(imageData);
+    return tgaStatusOk;
+}
+
+int tgaSaveSeries(const char *filename, short width, short height, unsigned char pixelDepth,
+                  unsigned char *imageData)
+{
+    int number = savedImages;
+    savedImages = savedImages == INT_MAX ? 0 : savedImages + 1;
+
+    int length = snprintf(nullptr, 0, "%s%d.tga", filename, number);
+    if (length < 0)
+        return tgaStatusNoMemory;
+    char *name = (char *)malloc((size_t)length + 1);
+    if (!name)
+        return tgaStatusNoMemory;
+    snprintf(name, (size_t)length + 1, "%s%d.tga", filename, number);
+
+    int status = tgaSave(name, width, height, pixelDepth, imageData);
+    free(name);
+    return status;
+}
+
+int tgaGrabScreenSeries(const char *filename, int x, int y, int w, int h)
+{
+    if (w <= 0 || h <= 0 || w > SHRT_MAX || h > SHRT_MAX)
+        return tgaStatusBadSize;
+    long long size = (long long)w * h * 4;
+    if (size > INT_MAX)
+        return tgaStatusBadSize;
+
+    // Zeroed, so a read that fails saves black rather than stale memory.
+    unsigned char *buffer = (unsigned char *)calloc((size_t)size, 1);
+    if (!buffer)
+        return tgaStatusNoMemory;
+    glReadPixels(x, y, w, h, GL_RGBA, GL_UNSIGNED_BYTE, buffer);
+
+    int status = tgaSaveSeries(filename, (short)w, (short)h, 32, buffer);
+    if (status != tgaStatusOk)
+        free(buffer);
+    return status;
+}
+
+void tgaDestroy(tgaInfo *info)
+{
+    if (!info)
+        return;
+    free(info->imageData);
+    free(info);
+}
