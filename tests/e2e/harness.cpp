@@ -137,6 +137,12 @@ Session::Session(const std::string &workdir, long fixedTime)
     if (number.find('\n') == std::string::npos)
         throw std::runtime_error("Xvfb did not start");
     display_ = ":" + number.substr(0, number.find('\n'));
+    // The number can come before the server takes connections; ask it first.
+    int ready = -1;
+    for (double until = now() + 20; ready != 0 && now() < until; sleepFor(0.05))
+        x11("xdpyinfo >/dev/null 2>&1", &ready);
+    if (ready != 0)
+        throw std::runtime_error("Xvfb on " + display_ + " takes no connections");
 
     int out[2], err[2];
     if (pipe(out) != 0 || pipe(err) != 0)

@@ -123,8 +123,11 @@ TEST_F(Keys, MemoryStaysFlatOverManyRegenerations)
     app.waitUntilIdle();
     long after200 = app.residentKb();
     ASSERT_GT(after10, 0);
-    // The world is rebuilt in place; only noise in the page count is allowed.
-    EXPECT_LE(after200 - after10, 1024) << after10 << " kB after 10, " << after200 << " kB after 200";
+    // The world is rebuilt in place and nothing is loaded again, so a leak per
+    // world would show as megabytes per F5. What does move is Mesa's software
+    // rasterizer, which keeps its scene memory at the high-water mark of the
+    // frames drawn so far: a few megabytes, depending on what the worlds show.
+    EXPECT_LE(after200 - after10, 8 * 1024) << after10 << " kB after 10, " << after200 << " kB after 200";
 }
 
 }  // namespace
