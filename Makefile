@@ -62,5 +62,12 @@ trees: deps
 tour: build
 	tools/tour.sh $(BUILD)/tour
 
+# Every figure timed back to back with its floor, then one table (a few minutes).
+.PHONY: bench
+bench: deps
+	@cmake -S . -B $(BUILD) $(CMAKE_FLAGS) >/dev/null
+	@cmake --build $(BUILD) -j $(JOBS) --target verdalo_bench
+	tools/with-xvfb.sh $(BUILD)/bench/verdalo_bench
+
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD)
