@@ -6,7 +6,7 @@ set -u
 
 fifo=$(mktemp -u)
 mkfifo "$fifo"
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp +extension GLX 3>"$fifo" 2>/dev/null &
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset +extension GLX 3>"$fifo" 2>/dev/null &
 xvfb=$!
 read -r -t 20 number <"$fifo"
 rm -f "$fifo"

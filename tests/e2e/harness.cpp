@@ -105,44 +105,46 @@ void Picture::savePng(const std::string &name) const
     pclose(f);
 }
 
-Session::Session(const std::string &workdir, long fixedTime)
+// Starts Xvfb on display :number; true once it takes connections. A number
+// that another server holds makes Xvfb give up, and then this returns false.
+bool Session::startServer(int number)
 {
-    int fds[2];
-    if (pipe(fds) != 0)
-        throw std::runtime_error("pipe");
+    display_ = ":" + std::to_string(number);
     xvfb_ = fork();
     if (xvfb_ == 0) {
-        close(fds[0]);
         int devnull = open("/dev/null", O_WRONLY);
         dup2(devnull, 1);
         dup2(devnull, 2);
-        std::string fd = std::to_string(fds[1]);
-        execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1280x1024x24", "-nolisten", "tcp",
+        // -noreset: a server that resets when its last client leaves refuses
+        // the next one for a moment.
+        execlp("Xvfb", "Xvfb", display_.c_str(), "-screen", "0", "1280x1024x24", "-nolisten", "tcp", "-noreset",
                "+extension", "GLX", (char *)nullptr);
         _exit(127);
     }
-    close(fds[1]);
-    std::string number;
-    struct pollfd pfd = {fds[0], POLLIN, 0};
-    double deadline = now() + 20;
-    while (number.find('\n') == std::string::npos && now() < deadline) {
-        if (poll(&pfd, 1, 200) > 0) {
-            char c;
-            if (read(fds[0], &c, 1) != 1)
-                break;
-            number += c;
-        }
+    for (double until = now() + 20; now() < until; sleepFor(0.05)) {
+        int status = -1;
+        if (waitpid(xvfb_, nullptr, WNOHANG) == xvfb_)
+            break;
+        x11("xdpyinfo >/dev/null 2>&1", &status);
+        // Answered, and by our own server only if it is still running.
+        if (status == 0 && waitpid(xvfb_, nullptr, WNOHANG) == 0)
+            return true;
     }
-    close(fds[0]);
-    if (number.find('\n') == std::string::npos)
-        throw std::runtime_error("Xvfb did not start");
-    display_ = ":" + number.substr(0, number.find('\n'));
-    // The number can come before the server takes connections; ask it first.
-    int ready = -1;
-    for (double until = now() + 20; ready != 0 && now() < until; sleepFor(0.05))
-        x11("xdpyinfo >/dev/null 2>&1", &ready);
-    if (ready != 0)
-        throw std::runtime_error("Xvfb on " + display_ + " takes no connections");
+    kill(xvfb_, SIGKILL);
+    waitpid(xvfb_, nullptr, 0);
+    xvfb_ = -1;
+    return false;
+}
+
+Session::Session(const std::string &workdir, long fixedTime)
+{
+    // Tests run side by side: each picks its own display numbers to try.
+    int first = 100 + (int)(getpid() % 400) * 2;
+    bool started = false;
+    for (int attempt = 0; attempt < 40 && !started; attempt++)
+        started = startServer(first + attempt * 17 % 800);
+    if (!started)
+        throw std::runtime_error("no Xvfb display could be started");
 
     int out[2], err[2];
     if (pipe(out) != 0 || pipe(err) != 0)

@@ -67,6 +67,7 @@ public:
     std::string x11(const std::string &command, int *status = nullptr);
 
 private:
+    bool startServer(int number);
     void pump(double seconds);
     long cpuTicks();
 

@@ -33,7 +33,7 @@ TEST(Startup, OpensItsWindowAndDrawsTerrainUnderASky)
 TEST(Startup, PrintsNothing)
 {
     Session app(assetsDir());
-    ASSERT_TRUE(app.waitForWindow());
+    ASSERT_TRUE(app.waitForWindow()) << app.errorOutput();
     app.settledPicture();
     EXPECT_EQ(app.unreadOutput(), "");
     EXPECT_TRUE(app.running());
@@ -44,13 +44,13 @@ TEST(Startup, TheSameSecondBuildsTheSameWorld)
     Picture pictures[2];
     for (Picture &p : pictures) {
         Session app(assetsDir(), 1234567890L);
-        ASSERT_TRUE(app.waitForWindow());
+        ASSERT_TRUE(app.waitForWindow()) << app.errorOutput();
         p = app.settledPicture();
     }
     EXPECT_TRUE(pictures[0] == pictures[1]);
 
     Session other(assetsDir(), 1234567891L);
-    ASSERT_TRUE(other.waitForWindow());
+    ASSERT_TRUE(other.waitForWindow()) << other.errorOutput();
     EXPECT_TRUE(other.settledPicture() != pictures[0]);
 }
 
