@@ -7,7 +7,7 @@
 void walk(float units)
 {
     eyeX = eyeX + lookX * units;
-    if (cameraType == 1)  // level mode keeps the eye height
+    if (cameraType == 1)  // free mode follows the view up and down; level mode keeps the height
         eyeY = eyeY + lookY * units;
     eyeZ = eyeZ + lookZ * units;
 }

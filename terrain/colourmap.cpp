@@ -6,7 +6,7 @@
 
 enum HeightClass { water, land, snow };
 
-static HeightClass heightClass(int i, int j)
+static inline HeightClass heightClass(int i, int j)
 {
     float h = terrain[i][j];
     if (h < 10)
@@ -16,36 +16,53 @@ static HeightClass heightClass(int i, int j)
     return snow;
 }
 
-// Writes one point from its own class; red, green, blue each carry value v
-// only where the class lets that channel through.
-static void setPoint(ColourLayer &z, int i, int j, float r, float g, float b)
+// A point carries noise only in the channels of its own class.
+static inline void setLattice(ColourLayer &z, int i, int j, float v)
 {
+    float *out = z[i][j];
     switch (heightClass(i, j)) {
-    case water:
-        z[i][j][0] = 0; z[i][j][1] = 0; z[i][j][2] = b;
-        break;
-    case land:
-        z[i][j][0] = 0; z[i][j][1] = g; z[i][j][2] = 0;
-        break;
+    case water: out[0] = 0; out[1] = 0; out[2] = v; break;
+    case land: out[0] = 0; out[1] = v; out[2] = 0; break;
+    case snow: out[0] = out[1] = out[2] = (float)(0.5 + (double)v); break;
+    }
+}
+
+// Neighbours are taken as stored, zeros of their own class included; only the
+// channels the point's class keeps are worked out.
+static inline void averageTwo(ColourLayer &z, int i, int j, const float *a, const float *b)
+{
+    float *out = z[i][j];
+    switch (heightClass(i, j)) {
+    case water: out[0] = 0; out[1] = 0; out[2] = (a[2] + b[2]) / 2.0f; break;
+    case land: out[0] = 0; out[1] = (a[1] + b[1]) / 2.0f; out[2] = 0; break;
     case snow:
-        z[i][j][0] = r; z[i][j][1] = g; z[i][j][2] = b;
+        for (int c = 0; c < 3; c++)
+            out[c] = (a[c] + b[c]) / 2.0f;
+        break;
+    }
+}
+
+static inline void averageFour(ColourLayer &z, int i, int j, const float *a, const float *b, const float *c,
+                               const float *d)
+{
+    float *out = z[i][j];
+    switch (heightClass(i, j)) {
+    case water: out[0] = 0; out[1] = 0; out[2] = (((a[2] + b[2]) + c[2]) + d[2]) / 4.0f; break;
+    case land: out[0] = 0; out[1] = (((a[1] + b[1]) + c[1]) + d[1]) / 4.0f; out[2] = 0; break;
+    case snow:
+        for (int k = 0; k < 3; k++)
+            out[k] = (((a[k] + b[k]) + c[k]) + d[k]) / 4.0f;
         break;
     }
 }
 
 void noise(int lod, ColourLayer &z)
 {
-    for (int i = 0; i < 257; i += lod) {
-        for (int j = 0; j < 257; j += lod) {
-            // One draw per lattice point, whatever its class.
-            float v = (float)(rand() % 256) / 255.0f;
-            float white = (float)(0.5 + (double)v);
-            if (heightClass(i, j) == snow)
-                setPoint(z, i, j, white, white, white);
-            else
-                setPoint(z, i, j, v, v, v);
-        }
-    }
+    // One draw per lattice point, whatever its class.
+    for (int i = 0; i < 257; i += lod)
+        for (int j = 0; j < 257; j += lod)
+            setLattice(z, i, j, (float)(rand() % 256) / 255.0f);
+
     if (lod > 1)
         noiseHelper(lod, z);
     if (lod > 2)
@@ -59,25 +76,15 @@ void noise(int lod, ColourLayer &z)
 void noiseHelper(int lod, ColourLayer &z)
 {
     int h = lod / 2;
-    // Neighbours are taken as stored, zeros of their own class included.
     for (int i = h; i < 257; i += lod)
         for (int j = 0; j < 257; j += lod)
-            setPoint(z, i, j,
-                     (z[i - h][j][0] + z[i + h][j][0]) / 2.0f,
-                     (z[i - h][j][1] + z[i + h][j][1]) / 2.0f,
-                     (z[i - h][j][2] + z[i + h][j][2]) / 2.0f);
+            averageTwo(z, i, j, z[i - h][j], z[i + h][j]);
     for (int i = 0; i < 257; i += lod)
         for (int j = h; j < 257; j += lod)
-            setPoint(z, i, j,
-                     (z[i][j - h][0] + z[i][j + h][0]) / 2.0f,
-                     (z[i][j - h][1] + z[i][j + h][1]) / 2.0f,
-                     (z[i][j - h][2] + z[i][j + h][2]) / 2.0f);
+            averageTwo(z, i, j, z[i][j - h], z[i][j + h]);
     for (int i = h; i < 257; i += lod)
         for (int j = h; j < 257; j += lod)
-            setPoint(z, i, j,
-                     (((z[i][j + h][0] + z[i + h][j][0]) + z[i][j - h][0]) + z[i - h][j][0]) / 4.0f,
-                     (((z[i][j + h][1] + z[i + h][j][1]) + z[i][j - h][1]) + z[i - h][j][1]) / 4.0f,
-                     (((z[i][j + h][2] + z[i + h][j][2]) + z[i][j - h][2]) + z[i - h][j][2]) / 4.0f);
+            averageFour(z, i, j, z[i][j + h], z[i + h][j], z[i][j - h], z[i - h][j]);
 }
 
 void turbulence()
