@@ -95,10 +95,11 @@ void turbulence()
     noise(8, terrainTexture8);
     noise(16, terrainTexture16);
 
-    for (int i = 0; i < 257; i++)
-        for (int j = 0; j < 257; j++)
-            for (int c = 0; c < 3; c++)
-                finalTerrainTexture[i][j][c] = terrainTexture16[i][j][c] / 2.0f + terrainTexture8[i][j][c] / 4.0f
-                                               + terrainTexture4[i][j][c] / 8.0f + terrainTexture2[i][j][c] / 16.0f
-                                               + terrainTexture1[i][j][c] / 32.0f;
+    // Every channel of every point is blended alike, coarsest layer first; one
+    // flat pass over the grids lets the compiler do several at a time.
+    const float *t16 = &terrainTexture16[0][0][0], *t8 = &terrainTexture8[0][0][0];
+    const float *t4 = &terrainTexture4[0][0][0], *t2 = &terrainTexture2[0][0][0], *t1 = &terrainTexture1[0][0][0];
+    float *out = &finalTerrainTexture[0][0][0];
+    for (int k = 0; k < 257 * 257 * 3; k++)
+        out[k] = t16[k] / 2.0f + t8[k] / 4.0f + t4[k] / 8.0f + t2[k] / 16.0f + t1[k] / 32.0f;
 }
