@@ -8,24 +8,13 @@
 #include "app/frame.h"
 #include "app/projection.h"
 #include "app/state.h"
+#include "tests/support/start_view.h"
 
 namespace {
 
-// Puts the camera and the held keys back to their start-up values.
 class Camera : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        eyeX = -10.0f; eyeY = 85.0f; eyeZ = 266.0f;
-        lookX = 0.0f; lookY = 0.0f; lookZ = -1.0f;
-        angle = 0.0f;
-        cameraType = 1;
-        fovy = 45.0f;
-        walkDelta = pitchDelta = flyDelta = 0;
-        yawDelta = 0.0f;
-        wireframe = false;
-        reshape(1000, 500);
-    }
+    void SetUp() override { restoreStartView(); }
 };
 
 TEST_F(Camera, WalkFollowsTheViewInFreeModeAndKeepsHeightInLevelMode)

@@ -10,6 +10,7 @@
 #include "app/input.h"
 #include "app/projection.h"
 #include "app/state.h"
+#include "tests/support/start_view.h"
 #include "terrain/colourmap.h"
 #include "terrain/heightfield.h"
 #include "trees/placement.h"
@@ -18,19 +19,7 @@ namespace {
 
 class Input : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        eyeX = -10.0f; eyeY = 85.0f; eyeZ = 266.0f;
-        lookX = 0.0f; lookY = 0.0f; lookZ = -1.0f;
-        angle = 0.0f;
-        cameraType = 1;
-        fovy = 45.0f;
-        walkDelta = pitchDelta = flyDelta = 0;
-        yawDelta = 0.0f;
-        wireframe = false;
-        billboard = true;
-        reshape(1000, 500);
-    }
+    void SetUp() override { restoreStartView(); }
 };
 
 struct Held {
