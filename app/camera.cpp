@@ -1,5 +1,7 @@
 #include "app/camera.h"
 
+#include <GL/glu.h>
+
 #include <cmath>
 
 #include "app/state.h"
@@ -30,4 +32,9 @@ void yaw(float angle)
 {
     lookX = (float)std::sin((double)angle);
     lookZ = -(float)std::cos((double)angle);
+}
+
+void lookFromEye()
+{
+    gluLookAt(eyeX, eyeY, eyeZ, eyeX + lookX, eyeY + lookY, eyeZ + lookZ, upX, upY, upZ);
 }

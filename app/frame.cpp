@@ -1,6 +1,5 @@
 #include "app/frame.h"
 
-#include <GL/glu.h>
 #include <GL/glut.h>
 
 #include "app/camera.h"
@@ -29,7 +28,7 @@ void display()
 
     // Every reshape leaves the model-view matrix current.
     glLoadIdentity();
-    gluLookAt(eyeX, eyeY, eyeZ, eyeX + lookX, eyeY + lookY, eyeZ + lookZ, upX, upY, upZ);
+    lookFromEye();
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     renderTerrain();
     renderTrees(cam);

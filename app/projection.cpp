@@ -2,6 +2,7 @@
 
 #include <GL/glu.h>
 
+#include "app/camera.h"
 #include "app/state.h"
 
 void reshape(int w1, int h1)
@@ -18,5 +19,5 @@ void reshape(int w1, int h1)
 
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
-    gluLookAt(eyeX, eyeY, eyeZ, eyeX + lookX, eyeY + lookY, eyeZ + lookZ, upX, upY, upZ);
+    lookFromEye();
 }

@@ -17,6 +17,7 @@
 
 #include "app/frame.h"
 #include "app/projection.h"
+#include "app/camera.h"
 #include "app/state.h"
 #include "bench/bench.h"
 #include "terrain/colourmap.h"
@@ -95,7 +96,7 @@ void buildReplay(const Pose &p, Replay &r)
     applyPose(p);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
-    gluLookAt(eyeX, eyeY, eyeZ, eyeX + lookX, eyeY + lookY, eyeZ + lookZ, upX, upY, upZ);
+    lookFromEye();
     glGetFloatv(GL_MODELVIEW_MATRIX, r.view);
 
     bool ready[2] = {glIsTexture(texName[0]) == GL_TRUE, glIsTexture(texName[1]) == GL_TRUE};
