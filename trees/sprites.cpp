@@ -42,6 +42,8 @@ static const char *sizeProblem(const tgaInfo *image)
     return nullptr;
 }
 
+// An image that cannot be used is never uploaded; either way the texture
+// state ends as set-up leaves it: GL_TEXTURE_2D on, texture 0 bound.
 static bool uploadTree(GLuint name, const char *filename, const tgaInfo *image)
 {
     const char *problem = loadProblem(image);
@@ -49,19 +51,18 @@ static bool uploadTree(GLuint name, const char *filename, const tgaInfo *image)
         problem = sizeProblem(image);
     if (problem) {
         fprintf(stderr, "verdalo: %s %s; its trees are not drawn\n", filename, problem);
-        glEnable(GL_TEXTURE_2D);
-        return false;
+    } else {
+        glBindTexture(GL_TEXTURE_2D, name);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, image->width, image->height, 0, GL_RGBA, GL_UNSIGNED_BYTE,
+                     image->imageData);
     }
-    glBindTexture(GL_TEXTURE_2D, name);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, image->width, image->height, 0, GL_RGBA, GL_UNSIGNED_BYTE,
-                 image->imageData);
     glEnable(GL_TEXTURE_2D);
     glBindTexture(GL_TEXTURE_2D, 0);
-    return true;
+    return !problem;
 }
 
 void initTextures()
