@@ -220,17 +220,21 @@ Outside measureOutside(int startups, int regenerations)
     }
     XSetErrorHandler(ignoreXError);
 
+    // Every way out after the display is open ends the child and closes it.
+    auto giveUp = [&](const std::string &problem, Child *c) {
+        o.problem = problem;
+        if (c && c->pid >= 0)
+            finish(*c);
+        XCloseDisplay(d);
+        return o;
+    };
+
     std::vector<double> mapped, firstFrame;
     for (int k = 0; k < startups; k++) {
         Child c;
         Start s = startAndWait(d, c);
-        if (c.pid < 0 || !s.ok) {
-            o.problem = "the program did not show its first frame";
-            if (c.pid >= 0)
-                finish(c);
-            XCloseDisplay(d);
-            return o;
-        }
+        if (c.pid < 0 || !s.ok)
+            return giveUp("the program did not show its first frame", &c);
         mapped.push_back(s.mapped * 1000);
         firstFrame.push_back(s.firstFrame * 1000);
         o.peakStartKb = std::max(o.peakStartKb, finish(c));
@@ -241,25 +245,16 @@ Outside measureOutside(int startups, int regenerations)
 
     Child c;
     Start s = startAndWait(d, c);
-    if (c.pid < 0 || !s.ok) {
-        o.problem = "the program did not show its first frame";
-        if (c.pid >= 0)
-            finish(c);
-        XCloseDisplay(d);
-        return o;
-    }
+    if (c.pid < 0 || !s.ok)
+        return giveUp("the program did not show its first frame", &c);
     // The pointer over the window gives it the keyboard (there is no window manager).
     std::string display = DisplayString(d);
     std::string keys = "DISPLAY=" + display + " xdotool mousemove --window " + std::to_string(s.window)
                        + " 500 250 key --delay 1";
     for (int k = 0; k < regenerations; k++)
         keys += " F5";
-    if (system(keys.c_str()) != 0) {
-        o.problem = "xdotool could not send the keys";
-        finish(c);
-        XCloseDisplay(d);
-        return o;
-    }
+    if (system(keys.c_str()) != 0)
+        return giveUp("xdotool could not send the keys", &c);
     int lines = 0;
     double deadline = now() + 600;
     while (lines < regenerations && now() < deadline && alive(c)) {
@@ -271,12 +266,12 @@ Outside measureOutside(int startups, int regenerations)
     // Both read at one moment from the same counters, so the peak is never below the current figure.
     o.residentAfterKb = statusKb(c.pid, "VmRSS:");
     o.peakAfterKb = statusKb(c.pid, "VmHWM:");
+    if (lines < regenerations)
+        return giveUp("the program answered " + std::to_string(lines) + " of " + std::to_string(regenerations)
+                          + " F5s",
+                      &c);
     finish(c);
     XCloseDisplay(d);
-    if (lines < regenerations) {
-        o.problem = "the program answered " + std::to_string(lines) + " of " + std::to_string(regenerations) + " F5s";
-        return o;
-    }
     o.ok = true;
     return o;
 }
