@@ -1,6 +1,6 @@
 #include "app/camera.h"
 
-#include <GL/glu.h>
+#include "app/platform.h"
 
 #include <cmath>
 

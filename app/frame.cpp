@@ -1,6 +1,6 @@
 #include "app/frame.h"
 
-#include <GL/glut.h>
+#include "app/platform.h"
 
 #include "app/camera.h"
 #include "app/state.h"

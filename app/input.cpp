@@ -1,6 +1,6 @@
 #include "app/input.h"
 
-#include <GL/glut.h>
+#include "app/platform.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -1,4 +1,4 @@
-#include <GL/glut.h>
+#include "app/platform.h"
 
 #include <cstdlib>
 #include <ctime>

@@ -1,6 +1,6 @@
 #include "app/projection.h"
 
-#include <GL/glu.h>
+#include "app/platform.h"
 
 #include "app/camera.h"
 #include "app/state.h"

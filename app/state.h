@@ -2,7 +2,7 @@
 // held keys and flags. Every module reads and writes these directly.
 #pragma once
 
-#include <GL/gl.h>
+#include "app/platform.h"
 
 // World grids, [i][j] with i along world x and j along world z.
 extern float terrain[257][257];

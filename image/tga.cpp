@@ -1,7 +1,6 @@
 #include "image/tga.h"
 
-#include <GL/gl.h>
-#include <sys/stat.h>
+#include "app/platform.h"
 
 #include <climits>
 #include <cstdlib>
@@ -215,8 +214,7 @@ int tgaSave(const char *filename, short width, short height, unsigned char pixel
     tgaSwapRedBlue(imageData, size, bytesPerPixel);
     fwrite(imageData, 1, (size_t)size, file);
 
-    struct stat st;
-    bool regular = fstat(fileno(file), &st) == 0 && S_ISREG(st.st_mode);
+    bool regular = isRegularStream(file);
     bool failed = ferror(file) != 0;
     if (fclose(file) != 0)
         failed = true;

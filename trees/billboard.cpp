@@ -1,6 +1,6 @@
 #include "trees/billboard.h"
 
-#include <GL/gl.h>
+#include "app/platform.h"
 
 #include <cmath>
 

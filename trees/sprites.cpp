@@ -1,6 +1,6 @@
 #include "trees/sprites.h"
 
-#include <GL/gl.h>
+#include "app/platform.h"
 
 #include <cstdio>
 

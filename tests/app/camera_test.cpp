@@ -1,5 +1,4 @@
-#include <GL/glu.h>
-#include <GL/glut.h>
+#include "app/platform.h"
 #include <gtest/gtest.h>
 
 #include <cmath>

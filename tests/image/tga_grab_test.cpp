@@ -1,4 +1,4 @@
-#include <GL/gl.h>
+#include "app/platform.h"
 #include <gtest/gtest.h>
 
 #include <algorithm>
