@@ -2,13 +2,61 @@
 // GLUT window of the program's own size and format, made before any test runs.
 #include <GL/freeglut.h>
 #include <gtest/gtest.h>
+#include <link.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <dlfcn.h>
-#include <unistd.h>
+
+#include "tests/support/frames.h"
 
 namespace {
+
+long swaps = 0;
+SwappedFrame latest;
+
+// The back buffer is defined only until it is swapped: read it here, on the
+// way to the real swap. Feedback and selection passes draw no pixels.
+void captureBackBuffer()
+{
+    GLint mode = GL_RENDER;
+    glGetIntegerv(GL_RENDER_MODE, &mode);
+    if (mode != GL_RENDER)
+        return;
+    int w = glutGet(GLUT_WINDOW_WIDTH), h = glutGet(GLUT_WINDOW_HEIGHT);
+    latest.width = w > 0 ? w : 0;
+    latest.height = h > 0 ? h : 0;
+    latest.rgba.resize((size_t)latest.width * (size_t)latest.height * 4);
+    if (latest.rgba.empty())
+        return;
+
+    GLint readBuffer, alignment, rowLength;
+    glGetIntegerv(GL_READ_BUFFER, &readBuffer);
+    glGetIntegerv(GL_PACK_ALIGNMENT, &alignment);
+    glGetIntegerv(GL_PACK_ROW_LENGTH, &rowLength);
+    glReadBuffer(GL_BACK);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glPixelStorei(GL_PACK_ROW_LENGTH, 0);
+    glReadPixels(0, 0, latest.width, latest.height, GL_RGBA, GL_UNSIGNED_BYTE, latest.rgba.data());
+    glReadBuffer((GLenum)readBuffer);
+    glPixelStorei(GL_PACK_ALIGNMENT, alignment);
+    glPixelStorei(GL_PACK_ROW_LENGTH, rowLength);
+}
+
+// Keeps the loaded DRI driver (Mesa's, whatever its folder) mapped to the end,
+// so that the leak check can name it and its suppression applies. Other GL
+// libraries are left alone: there is nothing to suppress for them.
+int pinDriver(struct dl_phdr_info *info, size_t, void *)
+{
+    const char *name = info->dlpi_name;
+    size_t n = name ? strlen(name) : 0;
+    if (n > 7 && strcmp(name + n - 7, "_dri.so") == 0)
+        dlopen(name, RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE);
+    return 0;
+}
+
+bool exposed = false;
 
 class GlWindow : public ::testing::Environment {
 public:
@@ -18,9 +66,6 @@ public:
             fprintf(stderr, "GL tests need an X display (run them under tools/with-xvfb.sh)\n");
             exit(2);
         }
-        // Keep Mesa's software driver mapped to the end, so that the leak
-        // check can name it (and its own suppressions apply to it).
-        dlopen("/usr/lib/x86_64-linux-gnu/dri/swrast_dri.so", RTLD_NOW | RTLD_NODELETE);
         int argc = 1;
         char name[] = "verdalo-tests";
         char *argv[] = {name, nullptr};
@@ -29,12 +74,13 @@ public:
         glutInitWindowPosition(100, 100);
         glutInitWindowSize(1000, 500);
         glutCreateWindow("Verdalo tests");
-        // Pixels read back are only defined once the window is on screen.
-        glutDisplayFunc([] {});
-        for (int k = 0; k < 20; k++) {
+        dl_iterate_phdr(pinDriver, nullptr);
+
+        // Pixels are only owned by the window once it is mapped: wait for its
+        // first exposure.
+        glutDisplayFunc([] { exposed = true; });
+        while (!exposed)
             glutMainLoopEvent();
-            usleep(10000);
-        }
     }
 
     // Closing the window lets the GL library release what it holds for it,
@@ -47,6 +93,20 @@ public:
 };
 
 }  // namespace
+
+long swapCount() { return swaps; }
+
+const SwappedFrame &lastSwappedFrame() { return latest; }
+
+// Takes the place of freeglut's for everything linked into a GL test binary.
+extern "C" void glutSwapBuffers()
+{
+    static void (*real)() = (void (*)())dlsym(RTLD_NEXT, "glutSwapBuffers");
+    swaps++;
+    captureBackBuffer();
+    if (real)
+        real();
+}
 
 int main(int argc, char **argv)
 {
