@@ -10,6 +10,7 @@
 #include "app/input.h"
 #include "app/projection.h"
 #include "app/state.h"
+#include "tests/support/frames.h"
 #include "tests/support/start_view.h"
 #include "terrain/colourmap.h"
 #include "terrain/heightfield.h"
@@ -244,10 +245,21 @@ TEST_F(Input, F5RebuildsTheWorldAndPrintsItsTreeCount)
     EXPECT_TRUE(billboard);
 }
 
-TEST_F(Input, EscapeEndsTheProcessWithStatusOne)
+long swapsBeforeEscape;
+
+void reportSwapsSinceEscape() { fprintf(stderr, "frames drawn: %ld\n", swapCount() - swapsBeforeEscape); }
+
+TEST_F(Input, EscapeEndsTheProcessWithStatusOneDrawingNoFrame)
 {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
-    EXPECT_EXIT(keyboard(27, 0, 0), ::testing::ExitedWithCode(1), "");
+    // The dying child says on its way out how many frames it swapped.
+    EXPECT_EXIT(
+        {
+            swapsBeforeEscape = swapCount();
+            atexit(reportSwapsSinceEscape);
+            keyboard(27, 0, 0);
+        },
+        ::testing::ExitedWithCode(1), "frames drawn: 0\n");
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include "app/projection.h"
 #include "app/state.h"
 #include "image/tga.h"
+#include "tests/support/frames.h"
 #include "trees/billboard.h"
 #include "trees/sprites.h"
 
@@ -45,15 +46,16 @@ void expectTurn(const Turn &t)
 
 TEST(Billboard, TurnsTheSpriteToFaceTheCameraAboutTheVerticalAxis)
 {
-    float right = (float)((double)(acosf(0.0f) * 180.0f) / 3.14);  // a little over 90: 3.14, not pi
-    EXPECT_GT(right, 90.04f);
+    // Degrees are taken as 180 / 3.14 a radian, not 180 / pi: a right angle
+    // turns by 90 pi / 3.14, half a right angle by 45 pi / 3.14.
+    const float right = (float)(90.0 * M_PI / 3.14), half = (float)(45.0 * M_PI / 3.14);
     const Turn turns[] = {
         {{20, 5, 7}, {10, 0, 7}, right, 1},    // camera on +x
         {{0, 5, 7}, {10, 0, 7}, right, -1},    // camera on -x: the axis points down
         {{10, 90, 7}, {10, 0, 7}, 0, 0},       // straight above the base
         {{10.01f, 5, 27}, {10, 0, 7}, 0, 0},   // within the band in front: already facing
         {{10.01f, 5, -13}, {10, 0, 7}, 0, 0},  // within the band behind: seen from the back
-        {{15, 5, 12}, {10, 0, 7}, (float)((double)(acosf(sqrtf(0.5f)) * 180.0f) / 3.14), 1},
+        {{15, 5, 12}, {10, 0, 7}, half, 1},
     };
     for (const Turn &t : turns)
         expectTurn(t);
@@ -143,19 +145,21 @@ protected:
         rmdir(folder.c_str());
     }
 
+    // Draws one frame and counts its pixels as they were just before the swap.
     Counts frame()
     {
+        long before = swapCount();
         display();
-        glFinish();
-        std::vector<unsigned char> px(1000 * 500 * 4);
-        // Mesa keeps the frame in the back buffer through the swap; the front
-        // buffer of a window without a window manager reads back black.
-        glReadBuffer(GL_BACK);
-        glReadPixels(0, 0, 1000, 500, GL_RGBA, GL_UNSIGNED_BYTE, px.data());
+        EXPECT_EQ(swapCount(), before + 1);
+        const SwappedFrame &shot = lastSwappedFrame();
         Counts c;
+        if (shot.width != 1000 || shot.height != 500) {
+            ADD_FAILURE() << "frame of " << shot.width << " x " << shot.height;
+            return c;
+        }
         for (int y = 0; y < 500; y++)
             for (int x = 0; x < 1000; x++) {
-                const unsigned char *p = &px[(y * 1000 + x) * 4];
+                const unsigned char *p = shot.at(x, y);
                 if (isRed(p)) {
                     c.red++;
                     c.redTop = std::max(c.redTop, y);
@@ -249,6 +253,117 @@ TEST_F(TreePass, AnImageThatCannotBeUsedDrawsNoTreesOfItsKind)
         EXPECT_GT(c.green, 500) << k.what << ": the other kind still stands";
         EXPECT_GT(c.terrain, 1000) << k.what;
     }
+}
+
+TEST_F(TreePass, TreeTexturesKeepWhatWasSetAtUpload)
+{
+    writeImage("tree1.tga", 255, 0, 0, true);
+    writeImage("tree2.tga", 0, 255, 0, false, 8, 16);
+    initTextures();
+    frame();  // drawing trees must not change them
+
+    const int heights[2] = {8, 16};
+    for (int k = 0; k < 2; k++) {
+        SCOPED_TRACE(k);
+        glBindTexture(GL_TEXTURE_2D, texName[k]);
+        GLint wrapS = 0, wrapT = 0, mag = 0, min = 0, w = 0, h = 0;
+        glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, &wrapS);
+        glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, &wrapT);
+        glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, &mag);
+        glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &min);
+        glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &w);
+        glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &h);
+        EXPECT_EQ(wrapS, GL_REPEAT);
+        EXPECT_EQ(wrapT, GL_REPEAT);
+        EXPECT_EQ(mag, GL_NEAREST);
+        EXPECT_EQ(min, GL_LINEAR);  // one level, no mipmaps
+        EXPECT_EQ(w, 8);
+        EXPECT_EQ(h, heights[k]);
+    }
+    glBindTexture(GL_TEXTURE_2D, 0);
+}
+
+// The window position of corner (halfWidth * side, up) of a sprite based at
+// base and turned to face eye horizontally, through the current matrices.
+void projectCorner(const float eye[3], const float base[3], float halfWidth, int side, float up, double out[2])
+{
+    double dx = eye[0] - base[0], dz = eye[2] - base[2], len = std::sqrt(dx * dx + dz * dz);
+    // Facing (dx, 0, dz) / len, the sprite's own x axis lies along (dz, 0, -dx) / len.
+    double x = base[0] + side * halfWidth * dz / len, y = base[1] + up, z = base[2] - side * halfWidth * dx / len;
+    GLdouble model[16], proj[16], wz;
+    GLint view[4];
+    glGetDoublev(GL_MODELVIEW_MATRIX, model);
+    glGetDoublev(GL_PROJECTION_MATRIX, proj);
+    glGetIntegerv(GL_VIEWPORT, view);
+    gluProject(x, y, z, model, proj, view, &out[0], &out[1], &wz);
+}
+
+TEST_F(TreePass, SpritesFaceTheEyeWhereThisFramesStepLeftIt)
+{
+    writeImage("tree1.tga", 255, 0, 0, false);
+    writeImage("tree2.tga", 0, 255, 0, false);
+    initTextures();
+    memset(treeMap, 0, sizeof treeMap);
+    treeMap[100][100] = 1;
+
+    // The eye walks 5 along -z this frame, from (92, 3, 113) to (92, 3, 108):
+    // the tree ahead on the right is seen at 45 degrees after the step, at
+    // about 32 before it.
+    eyeX = 92.0f; eyeY = 3.0f; eyeZ = 113.0f;
+    lookX = 0.0f; lookY = 0.0f; lookZ = -1.0f;
+    fovy = 90.0f;
+    reshape(1000, 500);
+    walkDelta = 5;
+    wireframe = true;  // the mesh comes back as segments, the sprite as polygons
+
+    static std::vector<GLfloat> buffer(4000000);
+    glFeedbackBuffer((GLsizei)buffer.size(), GL_2D, buffer.data());
+    glRenderMode(GL_FEEDBACK);
+    display();
+    GLint n = glRenderMode(GL_RENDER);
+    walkDelta = 0;
+    ASSERT_GT(n, 0) << "feedback buffer overflowed";
+    ASSERT_EQ(eyeZ, 108.0f);
+
+    // A driver may hand the quad back whole or as two triangles.
+    std::vector<std::pair<float, float>> corners;
+    for (const GLfloat *p = buffer.data(), *end = p + n; p < end;) {
+        GLint token = (GLint)*p++;
+        if (token == GL_POLYGON_TOKEN) {
+            int count = (int)*p++;
+            for (int k = 0; k < count; k++, p += 2)
+                corners.push_back({p[0], p[1]});
+        } else if (token == GL_LINE_TOKEN || token == GL_LINE_RESET_TOKEN) {
+            p += 4;
+        } else {
+            FAIL() << "unexpected feedback token " << token;
+        }
+    }
+    ASSERT_GE(corners.size(), 4u) << "the tree was not drawn whole";
+
+    const float base[3] = {100.0f, 0.0f, 100.0f}, after[3] = {92.0f, 3.0f, 108.0f}, before[3] = {92.0f, 3.0f, 113.0f};
+    const struct { int side; float up; } quad[4] = {{-1, 0}, {1, 0}, {1, 6}, {-1, 6}};
+    double apart = 0;
+    for (auto q : quad) {
+        double want[2], stale[2];
+        projectCorner(after, base, 3.0f, q.side, q.up, want);
+        projectCorner(before, base, 3.0f, q.side, q.up, stale);
+        apart = std::max(apart, std::hypot(want[0] - stale[0], want[1] - stale[1]));
+        double nearest = 1e9;
+        for (auto c : corners)
+            nearest = std::min(nearest, std::hypot(c.first - want[0], c.second - want[1]));
+        EXPECT_LT(nearest, 1.0) << "corner " << q.side << "," << q.up << " expected at " << want[0] << "," << want[1];
+    }
+    for (auto c : corners) {
+        double nearest = 1e9;
+        for (auto q : quad) {
+            double want[2];
+            projectCorner(after, base, 3.0f, q.side, q.up, want);
+            nearest = std::min(nearest, std::hypot(c.first - want[0], c.second - want[1]));
+        }
+        EXPECT_LT(nearest, 1.0) << "vertex at " << c.first << "," << c.second;
+    }
+    EXPECT_GT(apart, 10.0) << "the fixture must tell the two eye positions apart";
 }
 
 }  // namespace
