@@ -14,7 +14,7 @@
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
-#include <thread>
+#include <gtest/gtest.h>
 
 namespace {
 
@@ -22,11 +22,6 @@ double now()
 {
     using namespace std::chrono;
     return duration<double>(steady_clock::now().time_since_epoch()).count();
-}
-
-void sleepFor(double seconds)
-{
-    std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
 }
 
 void setNonBlocking(int fd)
@@ -105,70 +100,75 @@ void Picture::savePng(const std::string &name) const
     pclose(f);
 }
 
-// Starts Xvfb on display :number; true once it takes connections. A number
-// that another server holds makes Xvfb give up, and then this returns false.
-bool Session::startServer(int number)
+// Starts Xvfb on a display number it finds free itself; true once it has
+// written that number, which it does when it takes connections.
+bool Session::startServer()
 {
-    display_ = ":" + std::to_string(number);
+    int ready[2];
+    if (pipe2(ready, O_CLOEXEC) != 0)
+        return false;
     xvfb_ = fork();
     if (xvfb_ == 0) {
         int devnull = open("/dev/null", O_WRONLY);
         dup2(devnull, 1);
         dup2(devnull, 2);
+        std::string fd = std::to_string(dup(ready[1]));
         // -noreset: a server that resets when its last client leaves refuses
         // the next one for a moment.
-        execlp("Xvfb", "Xvfb", display_.c_str(), "-screen", "0", "1280x1024x24", "-nolisten", "tcp", "-noreset",
-               "+extension", "GLX", (char *)nullptr);
+        execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1280x1024x24", "-nolisten", "tcp",
+               "-noreset", "+extension", "GLX", (char *)nullptr);
         _exit(127);
     }
-    for (double until = now() + 20; now() < until; sleepFor(0.05)) {
-        int status = -1;
-        if (waitpid(xvfb_, nullptr, WNOHANG) == xvfb_)
+    close(ready[1]);
+    std::string number;
+    struct pollfd wait = {ready[0], POLLIN, 0};
+    char c;
+    for (double until = now() + 20; now() < until && number.find('\n') == std::string::npos;) {
+        if (poll(&wait, 1, (int)((until - now()) * 1000) + 1) <= 0 || read(ready[0], &c, 1) != 1)
             break;
-        x11("xdpyinfo >/dev/null 2>&1", &status);
-        // Answered, and by our own server only if it is still running.
-        if (status == 0 && waitpid(xvfb_, nullptr, WNOHANG) == 0)
-            return true;
+        number += c;
     }
-    kill(xvfb_, SIGKILL);
-    waitpid(xvfb_, nullptr, 0);
-    xvfb_ = -1;
-    return false;
+    close(ready[0]);
+    if (number.find('\n') == std::string::npos) {
+        kill(xvfb_, SIGKILL);
+        waitpid(xvfb_, nullptr, 0);
+        xvfb_ = -1;
+        return false;
+    }
+    display_ = ":" + number.substr(0, number.find('\n'));
+    return true;
 }
 
 Session::Session(const std::string &workdir, long fixedTime)
 {
-    // Tests run side by side: each picks its own display numbers to try.
-    int first = 100 + (int)(getpid() % 400) * 2;
-    bool started = false;
-    for (int attempt = 0; attempt < 40 && !started; attempt++)
-        started = startServer(first + attempt * 17 % 800);
-    if (!started)
+    if (!startServer())
         throw std::runtime_error("no Xvfb display could be started");
 
-    int out[2], err[2];
-    if (pipe(out) != 0 || pipe(err) != 0)
+    int out[2], err[2], swaps[2];
+    if (pipe2(out, O_CLOEXEC) != 0 || pipe2(err, O_CLOEXEC) != 0 || pipe2(swaps, O_CLOEXEC) != 0)
         throw std::runtime_error("pipe");
     pid_ = fork();
     if (pid_ == 0) {
         dup2(out[1], 1);
         dup2(err[1], 2);
-        close(out[0]);
-        close(err[0]);
         if (chdir(workdir.c_str()) != 0)
             _exit(126);
         setenv("DISPLAY", display_.c_str(), 1);
-        setenv("LD_PRELOAD", FIXEDTIME_LIB, 1);
+        setenv("LD_PRELOAD", FIXEDTIME_LIB ":" SWAPCOUNT_LIB, 1);
         setenv("FIXED_TIME", std::to_string(fixedTime).c_str(), 1);
+        setenv("SWAP_COUNT_FD", std::to_string(dup(swaps[1])).c_str(), 1);
         execl(VERDALO_BINARY, "verdalo", (char *)nullptr);
         _exit(127);
     }
     close(out[1]);
     close(err[1]);
+    close(swaps[1]);
     outFd_ = out[0];
     errFd_ = err[0];
+    swapFd_ = swaps[0];
     setNonBlocking(outFd_);
     setNonBlocking(errFd_);
+    setNonBlocking(swapFd_);
 }
 
 Session::~Session()
@@ -185,6 +185,8 @@ Session::~Session()
         close(outFd_);
     if (errFd_ >= 0)
         close(errFd_);
+    if (swapFd_ >= 0)
+        close(swapFd_);
 }
 
 std::string Session::x11(const std::string &command, int *status)
@@ -209,18 +211,18 @@ std::string Session::x11(const std::string &command, int *status)
 
 bool Session::waitForWindow(double seconds)
 {
-    double deadline = now() + seconds;
-    while (now() < deadline && running()) {
-        std::string id = x11("xdotool search --onlyvisible --name '^Verdalo$' 2>/dev/null");
-        if (!id.empty()) {
-            window_ = id.substr(0, id.find('\n'));
-            // The pointer over the window gives it the keyboard (no window manager here).
-            x11("xdotool mousemove --window " + window_ + " 500 250");
-            return true;
-        }
-        sleepFor(0.1);
-    }
-    return false;
+    // The first frame answers the window's first exposure: it is mapped by then.
+    expected_ = std::max(expected_, 1L);
+    if (!waitForSwaps(1, seconds))
+        return false;
+    std::string id = x11("timeout " + std::to_string((int)seconds)
+                         + " xdotool search --sync --onlyvisible --name '^Verdalo$' 2>/dev/null");
+    if (id.empty())
+        return false;
+    window_ = id.substr(0, id.find('\n'));
+    // The pointer over the window gives it the keyboard (no window manager here).
+    x11("xdotool mousemove --window " + window_ + " 500 250");
+    return true;
 }
 
 std::string Session::title()
@@ -248,35 +250,41 @@ Geometry Session::geometry()
     return g;
 }
 
-long Session::cpuTicks()
+long Session::frames()
 {
-    std::ifstream stat("/proc/" + std::to_string(pid_) + "/stat");
-    std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
-    size_t close = text.rfind(')');
-    if (close == std::string::npos)
-        return -1;
-    std::istringstream fields(text.substr(close + 2));
-    std::string skip;
-    for (int k = 0; k < 11; k++)
-        fields >> skip;
-    long utime = 0, stime = 0;
-    fields >> utime >> stime;
-    return utime + stime;
+    pump(0);
+    return swaps_;
 }
 
-void Session::waitUntilIdle()
+// True once count swaps have come; the poll wakes at every byte the program sends.
+bool Session::waitForSwaps(long count, double seconds)
 {
-    // The program draws only in answer to events: once its CPU time stops
-    // growing for a while, every frame asked for is on screen.
-    long last = cpuTicks();
-    int quiet = 0;
-    double deadline = now() + 60;
-    while (quiet < 4 && now() < deadline && running()) {
-        pump(0.1);
-        long ticks = cpuTicks();
-        quiet = ticks == last ? quiet + 1 : 0;
-        last = ticks;
+    double deadline = now() + seconds;
+    pump(0);
+    while (swaps_ < count && running() && now() < deadline)
+        pump(deadline - now());
+    pump(0);
+    return swaps_ >= count;
+}
+
+bool Session::waitUntilIdle()
+{
+    if (!waitForSwaps(expected_, 60)) {
+        if (!running())
+            return true;  // an ended program draws nothing more
+        ADD_FAILURE() << "the program swapped " << swaps_ << " frames, the events sent imply " << expected_;
+        return false;
     }
+    // Then a quiet spell: no further frame, say for an exposure the server sent.
+    const double quiet = 0.3;
+    double deadline = now() + 60;
+    long seen = -1;
+    while (seen != swaps_ && now() < deadline) {
+        seen = swaps_;
+        for (double until = now() + quiet; seen == swaps_ && now() < until;)
+            pump(until - now());
+    }
+    return true;
 }
 
 Picture Session::settledPicture()
@@ -285,24 +293,63 @@ Picture Session::settledPicture()
     return parsePpm(x11("import -window " + window_ + " -depth 8 ppm:-"));
 }
 
-void Session::key(const std::string &keys) { x11("xdotool key --delay 30 " + keys); }
-void Session::keyDown(const std::string &key) { x11("xdotool keydown " + key); }
-void Session::keyUp(const std::string &key) { x11("xdotool keyup " + key); }
-void Session::click(int button) { x11("xdotool click " + std::to_string(button)); }
+// Each key press and each release calls a handler that draws one frame;
+// Escape ends the program instead.
+void Session::key(const std::string &keys)
+{
+    std::istringstream names(keys);
+    std::string name;
+    while (names >> name)
+        expected_ += name == "Escape" ? 0 : 2;
+    x11("xdotool key --delay 30 " + keys);
+}
+
+void Session::keyDown(const std::string &key)
+{
+    expected_ += key == "Escape" ? 0 : 1;
+    x11("xdotool keydown " + key);
+}
+
+void Session::keyUp(const std::string &key)
+{
+    expected_ += 1;
+    x11("xdotool keyup " + key);
+}
+
+void Session::click(int button)
+{
+    expected_ += 2;
+    x11("xdotool click " + std::to_string(button));
+}
 
 bool Session::resize(int w, int h)
 {
+    Geometry before = geometry();
+    if (before.width != w || before.height != h)
+        expected_ += 1;  // a reshape, then its frame
     x11("xdotool windowsize --sync " + window_ + " " + std::to_string(w) + " " + std::to_string(h));
     Geometry g = geometry();
     return g.width == w && g.height == h;
 }
 
+// Waits up to seconds for anything from the program, then takes all it has
+// sent: output, errors and one byte per swap. A pipe the program closed is
+// left out from then on.
 void Session::pump(double seconds)
 {
-    struct pollfd fds[2] = {{outFd_, POLLIN, 0}, {errFd_, POLLIN, 0}};
-    poll(fds, 2, (int)(seconds * 1000));
-    drain(outFd_, out_);
-    drain(errFd_, err_);
+    int *fds[3] = {&outFd_, &errFd_, &swapFd_};
+    struct pollfd polls[3];
+    for (int k = 0; k < 3; k++)
+        polls[k] = {*fds[k], POLLIN, 0};
+    poll(polls, 3, seconds > 0 ? (int)(seconds * 1000) + 1 : 0);
+    std::string swapBytes;
+    std::string *into[3] = {&out_, &err_, &swapBytes};
+    for (int k = 0; k < 3; k++)
+        if (*fds[k] >= 0 && !drain(*fds[k], *into[k])) {
+            close(*fds[k]);
+            *fds[k] = -1;
+        }
+    swaps_ += (long)swapBytes.size();
 }
 
 std::string Session::readLine(double seconds)
@@ -317,7 +364,7 @@ std::string Session::readLine(double seconds)
         }
         if (now() >= deadline)
             return "";
-        pump(0.05);
+        pump(deadline - now());
     }
 }
 

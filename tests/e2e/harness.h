@@ -48,7 +48,16 @@ public:
 
     // Waits until the program has drawn everything asked of it, then grabs its window.
     Picture settledPicture();
-    void waitUntilIdle();
+    // Waits until the program has swapped at least the frames that the events
+    // sent so far imply, then until no more come; false (and a test failure)
+    // if they do not come.
+    bool waitUntilIdle();
+
+    // Buffer swaps the program has made so far, and those the events sent
+    // imply: one for the first exposure, one for every key or button pressed
+    // or released (Escape draws none), at least one for a resize.
+    long frames();
+    long expectedFrames() const { return expected_; }
 
     void key(const std::string &keys);  // xdotool key names, e.g. "w", "F5 F5", "Escape"
     void keyDown(const std::string &key);
@@ -67,16 +76,17 @@ public:
     std::string x11(const std::string &command, int *status = nullptr);
 
 private:
-    bool startServer(int number);
+    bool startServer();
     void pump(double seconds);
-    long cpuTicks();
+    bool waitForSwaps(long count, double seconds);
 
     std::string display_;
     pid_t xvfb_ = -1, pid_ = -1;
-    int outFd_ = -1, errFd_ = -1;
+    int outFd_ = -1, errFd_ = -1, swapFd_ = -1;
     std::string out_, err_;
     std::string window_;
     int exitStatus_ = -1;
+    long swaps_ = 0, expected_ = 0;
 };
 
 // Paths of the build, handed over by CMake.
