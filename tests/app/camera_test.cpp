@@ -18,17 +18,18 @@ protected:
 
 TEST_F(Camera, WalkFollowsTheViewInFreeModeAndKeepsHeightInLevelMode)
 {
-    lookX = 0.6f; lookY = 0.5f; lookZ = -0.8f;
-    walk(5.0f);
-    EXPECT_EQ(eyeX, -10.0f + 0.6f * 5.0f);
-    EXPECT_EQ(eyeY, 85.0f + 0.5f * 5.0f);
-    EXPECT_EQ(eyeZ, 266.0f + -0.8f * 5.0f);
+    // Quarters, so every product and sum is exact.
+    lookX = 0.5f; lookY = 0.25f; lookZ = -0.75f;
+    walk(4.0f);
+    EXPECT_EQ(eyeX, -8.0f);
+    EXPECT_EQ(eyeY, 86.0f);
+    EXPECT_EQ(eyeZ, 263.0f);
 
     cameraType = 0;
-    float y = eyeY;
-    walk(-5.0f);
-    EXPECT_EQ(eyeY, y);
-    EXPECT_EQ(eyeX, (-10.0f + 0.6f * 5.0f) + 0.6f * -5.0f);
+    walk(-8.0f);
+    EXPECT_EQ(eyeX, -12.0f);
+    EXPECT_EQ(eyeY, 86.0f);
+    EXPECT_EQ(eyeZ, 269.0f);
 }
 
 TEST_F(Camera, FlyRisesInFreeModeOnlyAlongTheUpVector)
@@ -42,13 +43,27 @@ TEST_F(Camera, FlyRisesInFreeModeOnlyAlongTheUpVector)
     EXPECT_EQ(eyeY, 90.0f);
 }
 
-TEST_F(Camera, PitchAddsHundredthsInDoubleAndRoundsOnStore)
+// True when f is the float nearest to x.
+bool isNearestFloat(float f, long double x)
 {
-    float expected = 0.0f;
-    for (int step = 0; step < 40; step++) {
-        pitch(5.0f);
-        expected = (float)((double)expected + 0.01 * 5.0);
-        ASSERT_EQ(lookY, expected) << "step " << step;
+    long double off = fabsl((long double)f - x);
+    return off <= fabsl((long double)std::nextafter(f, INFINITY) - x)
+           && off <= fabsl((long double)std::nextafter(f, -INFINITY) - x);
+}
+
+TEST_F(Camera, PitchAddsHundredthsRoundedOnceOnStore)
+{
+    // Each step stores the float nearest to the old value plus units / 100:
+    // one rounding, as a sum worked out in double gives. Float arithmetic
+    // rounds 0.01f, its product and the sum, and drifts from it.
+    for (float units : {5.0f, -5.0f, 3.0f}) {
+        lookY = 0.0f;
+        for (int step = 0; step < 60; step++) {
+            float before = lookY;
+            pitch(units);
+            ASSERT_TRUE(isNearestFloat(lookY, (long double)before + (long double)units / 100.0L))
+                << units << " step " << step << ": " << before << " became " << lookY;
+        }
     }
     EXPECT_EQ(lookX, 0.0f);
     EXPECT_EQ(lookZ, -1.0f);
@@ -57,12 +72,16 @@ TEST_F(Camera, PitchAddsHundredthsInDoubleAndRoundsOnStore)
 TEST_F(Camera, YawSetsTheHeadingFromDoubleSineAndCosine)
 {
     lookY = 0.25f;
+    // Against sine and cosine in extended precision, each rounded to float.
     for (float a : {0.0f, 0.05f, 1.5707964f, 3.14159f, -0.05f, 6.3f, 100.0f}) {
         yaw(a);
-        EXPECT_EQ(lookX, (float)sin((double)a)) << a;
-        EXPECT_EQ(lookZ, -(float)cos((double)a)) << a;
+        EXPECT_EQ(lookX, (float)sinl((long double)a)) << a;
+        EXPECT_EQ(lookZ, -(float)cosl((long double)a)) << a;
         EXPECT_EQ(lookY, 0.25f);
     }
+    yaw(0.0f);
+    EXPECT_EQ(lookX, 0.0f);
+    EXPECT_EQ(lookZ, -1.0f);
 }
 
 TEST_F(Camera, FrameWalksAlongTheDirectionFromBeforeItsTurn)
@@ -77,13 +96,14 @@ TEST_F(Camera, FrameWalksAlongTheDirectionFromBeforeItsTurn)
     EXPECT_EQ(eyeY, 85.0f + 5.0f);  // flying only: lookY was still 0 when walking
     EXPECT_EQ(eyeZ, 261.0f);
     EXPECT_EQ(angle, 0.05f);
-    EXPECT_EQ(lookX, (float)sin(0.05f));
+    EXPECT_NEAR(lookX, sin(0.05), 1e-7);
     EXPECT_EQ(lookY, (float)0.05);
 
-    float turnedX = lookX;
     display();  // the next frame walks along the view the first one left
-    EXPECT_EQ(eyeX, -10.0f + turnedX * 5.0f);
-    EXPECT_EQ(angle, 0.05f + 0.05f);
+    EXPECT_NEAR(eyeX, -10.0 + 5.0 * sin(0.05), 1e-5);
+    EXPECT_NEAR(eyeY, 90.0 + 5.0 * 0.05 + 5.0, 1e-5);
+    EXPECT_NEAR(eyeZ, 261.0 - 5.0 * cos(0.05), 1e-4);
+    EXPECT_EQ(angle, 0.1f);
 }
 
 TEST_F(Camera, FrameWithoutHeldKeysMovesNothing)

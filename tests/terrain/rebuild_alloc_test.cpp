@@ -26,8 +26,10 @@ void note()
 }  // namespace
 
 #if defined(__SANITIZE_ADDRESS__)
-// The sanitizer owns malloc; it reports every allocation to a hook instead.
-#include <sanitizer/allocator_interface.h>
+// The sanitizer owns malloc; it reports every allocation to a hook instead
+// (its runtime's own interface, declared here as g++ ships no header for it).
+extern "C" int __sanitizer_install_malloc_and_free_hooks(void (*)(const volatile void *, size_t),
+                                                        void (*)(const volatile void *));
 
 static void onMalloc(const volatile void *, size_t) { note(); }
 static void onFree(const volatile void *) {}
