@@ -44,14 +44,15 @@ void captureBackBuffer()
     glPixelStorei(GL_PACK_ROW_LENGTH, rowLength);
 }
 
-// Keeps the loaded DRI driver (Mesa's, whatever its folder) mapped to the end,
-// so that the leak check can name it and its suppression applies. Other GL
-// libraries are left alone: there is nothing to suppress for them.
+// Keeps Mesa's driver, from whatever folder it was loaded, mapped to the end,
+// so that the leak check can name it and its suppression applies. Where no
+// such driver is loaded nothing is pinned and the suppression matches nothing.
 int pinDriver(struct dl_phdr_info *info, size_t, void *)
 {
     const char *name = info->dlpi_name;
     size_t n = name ? strlen(name) : 0;
-    if (n > 7 && strcmp(name + n - 7, "_dri.so") == 0)
+    bool driver = (n > 7 && strcmp(name + n - 7, "_dri.so") == 0) || (n > 0 && strstr(name, "/libgallium"));
+    if (driver)
         dlopen(name, RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE);
     return 0;
 }
