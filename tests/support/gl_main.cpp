@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <link.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -80,8 +81,13 @@ public:
         // Pixels are only owned by the window once it is mapped: wait for its
         // first exposure.
         glutDisplayFunc([] { exposed = true; });
-        while (!exposed)
+        auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        while (!exposed && std::chrono::steady_clock::now() < deadline)
             glutMainLoopEvent();
+        if (!exposed) {
+            fprintf(stderr, "the test window was never shown\n");
+            exit(2);
+        }
     }
 
     // Closing the window lets the GL library release what it holds for it,
