@@ -65,6 +65,29 @@ TEST_F(Input, EachKeySetsItsStepAndItsReleaseClearsIt)
     EXPECT_EQ(flyDelta, 0);
 }
 
+TEST_F(Input, EveryEventDrawsExactlyOneFrame)
+{
+    struct Event {
+        const char *what;
+        void (*send)();
+    } events[] = {
+        {"w pressed", [] { keyboard('w', 0, 0); }},       {"w released", [] { keyboardUp('w', 0, 0); }},
+        {"z pressed", [] { keyboard('z', 0, 0); }},       {"x pressed", [] { keyboard('x', 0, 0); }},
+        {"1 pressed", [] { keyboard('1', 0, 0); }},       {"q pressed", [] { keyboard('q', 0, 0); }},
+        {"q released", [] { keyboardUp('q', 0, 0); }},    {"down pressed", [] { special(GLUT_KEY_DOWN, 0, 0); }},
+        {"down released", [] { specialUp(GLUT_KEY_DOWN, 0, 0); }},
+        {"F1 pressed", [] { special(GLUT_KEY_F1, 0, 0); }},
+        {"left button", [] { mouse(GLUT_LEFT_BUTTON, GLUT_DOWN, 0, 0); }},
+        {"left button up", [] { mouse(GLUT_LEFT_BUTTON, GLUT_UP, 0, 0); }},
+        {"middle button", [] { mouse(GLUT_MIDDLE_BUTTON, GLUT_DOWN, 0, 0); }},
+    };
+    for (const Event &e : events) {
+        long before = swapCount();
+        e.send();
+        EXPECT_EQ(swapCount() - before, 1) << e.what;
+    }
+}
+
 TEST_F(Input, APressDrawsAFrameThatAppliesItsStep)
 {
     keyboard('w', 0, 0);
