@@ -42,9 +42,12 @@ struct Primitive {
 // Room for the whole mesh: 131,072 triangles of 2 + 3 x 7 values.
 std::vector<GLfloat> feedback(3200000);
 
-// An orthographic map with power-of-two scales and a viewport whose offset is
-// 0, so that window coordinates give back world coordinates bit for bit:
-// window x = world x - 128, window y = world y, window z = world z / 1024 + 0.375.
+// An orthographic map with power-of-two scales, and a viewport placed so that
+// its offset (origin + size / 2) is 0 in x and y: every step GL takes is then
+// exact, whatever the driver, and window coordinates give back world
+// coordinates bit for bit: window x = world x - 128, window y = world y,
+// window z = world z / 1024 + 0.375. All of the mesh lies well inside the
+// view, so nothing is clipped.
 void loadExactView()
 {
     const GLfloat projection[16] = {1.0f / 256, 0, 0, 0, 0, 1.0f / 64, 0, 0, 0, 0, 1.0f / 512, 0, -0.5f, 0, -0.25f, 1};
