@@ -6,6 +6,7 @@
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -249,6 +250,70 @@ TEST_F(TreeSetUp, AnUploadTheGlRefusesIsNamedAndItsKindSkipped)
     EXPECT_EQ(err.rfind("verdalo: tree1.tga ", 0), 0u) << err;
     EXPECT_NE(err.find("; its trees are not drawn"), std::string::npos) << err;
     EXPECT_EQ(red, 0) << "no trees from a texture the GL refused";
+}
+
+// Whether this GL says it takes textures whose sides are not powers of two.
+bool glTakesAnySize()
+{
+    const char *version = (const char *)glGetString(GL_VERSION);
+    const char *extensions = (const char *)glGetString(GL_EXTENSIONS);
+    std::string list = " " + std::string(extensions ? extensions : "") + " ";
+    return (version && atoi(version) >= 2) || list.find(" GL_ARB_texture_non_power_of_two ") != std::string::npos;
+}
+
+const int oldGlIgnored = 77;
+
+TEST_F(TreeSetUp, ANonPowerOfTwoImageIsRefusedOnlyByAGlThatCannotTakeIt)
+{
+    writeImage("tree1.tga", 255, 0, 0, 96, 64);
+    writeImage("tree2.tga", 0, 255, 0, 24, 40);
+    if (glTakesAnySize()) {
+        EXPECT_EQ(setUpTrees(), "");
+        int red, green;
+        countTrees(red, green);
+        EXPECT_GT(red, 500);
+        EXPECT_GT(green, 500);
+    }
+
+    // A GL 1.4 without the extension, asked of Mesa, in a process of its own:
+    // the test below, run alone. Its environment is made before the fork.
+    std::vector<std::string> settings = {"MESA_GL_VERSION_OVERRIDE=1.4",
+                                         "MESA_EXTENSION_OVERRIDE=-GL_ARB_texture_non_power_of_two"};
+    for (char **e = environ; *e; e++)
+        if (strncmp(*e, "MESA_", 5) != 0)
+            settings.push_back(*e);
+    std::vector<char *> env;
+    for (std::string &setting : settings)
+        env.push_back(&setting[0]);
+    env.push_back(nullptr);
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        execle("/proc/self/exe", "tree_upload_tests", "--gtest_also_run_disabled_tests",
+               "--gtest_filter=TreeSetUp.DISABLED_OnAnOldGl", (char *)nullptr, env.data());
+        _exit(127);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    if (WEXITSTATUS(status) == oldGlIgnored)
+        GTEST_SKIP() << "this GL does not let itself be made older";
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "on a GL without textures of any size";
+}
+
+// Run only by the test above, in a process whose GL claims to be 1.4.
+TEST_F(TreeSetUp, DISABLED_OnAnOldGl)
+{
+    if (glTakesAnySize())
+        _exit(oldGlIgnored);
+    writeImage("tree1.tga", 255, 0, 0, 96, 64);
+    writeImage("tree2.tga", 0, 255, 0);
+    EXPECT_EQ(setUpTrees(), "verdalo: tree1.tga has a size that is not a power of two, which this GL cannot take; "
+                            "its trees are not drawn\n");
+    int red, green;
+    countTrees(red, green);
+    EXPECT_EQ(red, 0);
+    EXPECT_GT(green, 500);
 }
 
 }  // namespace
