@@ -262,7 +262,6 @@ static int tgaTakeSeriesNumber()
 static int tgaSaveNumbered(const char *filename, int number, short width, short height,
                            unsigned char pixelDepth, unsigned char *imageData)
 {
-
     int length = snprintf(nullptr, 0, "%s%d.tga", filename, number);
     if (length < 0)
         return tgaStatusNoMemory;

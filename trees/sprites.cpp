@@ -92,7 +92,7 @@ static const char *loadTree(const char *filename, tgaInfo **image)
         rewind(file);
         *image = tgaLoadStream(file);
         problem = loadProblem(*image);
-        // The file is still open, but the pixels must match what the upload reads.
+        // The upload trusts only the loaded record, which read the header again.
         if (!problem)
             problem = headerProblem(*image);
     }
