@@ -54,6 +54,18 @@ inline bool isRegularStream(FILE *file)
 #endif
 }
 
+// True when something of any kind, a folder or a device too, is at path.
+inline bool pathExists(const char *path)
+{
+#if defined(_WIN32)
+    struct _stat64 st;
+    return _stat64(path, &st) == 0;
+#else
+    struct stat st;
+    return stat(path, &st) == 0;
+#endif
+}
+
 // Puts /dev/null (NUL on Windows) on any of descriptors 0, 1 and 2 that a
 // launcher left closed, so that no later file or connection takes its number
 // and receives what is meant for standard output.

@@ -42,73 +42,10 @@ static void tgaSkip(FILE *file, long count)
     }
 }
 
-// Bytes between the stream's position and its end, or -1 when the stream
-// cannot tell (a pipe, say).
-static long tgaBytesLeft(FILE *file)
-{
-    long here = ftell(file);
-    if (here < 0 || fseek(file, 0, SEEK_END) != 0)
-        return -1;
-    long end = ftell(file);
-    if (fseek(file, here, SEEK_SET) != 0 || end < here)
-        return -1;
-    return end - here;
-}
-
-static tgaInfo *tgaFinish(tgaInfo *info, FILE *file, int status)
-{
-    fclose(file);
-    info->status = status;
-    return info;
-}
-
-tgaInfo *tgaLoad(const char *filename)
-{
-    tgaInfo *info = (tgaInfo *)malloc(sizeof(tgaInfo));
-    if (!info)
-        return nullptr;
-    info->status = tgaStatusOk;
-    info->imageType = 0;
-    info->pixelDepth = 0;
-    info->width = 0;
-    info->height = 0;
-    info->imageData = nullptr;
-
-    FILE *file = fopen(filename, "rb");
-    if (!file) {
-        info->status = tgaStatusOpenFailed;
-        return info;
-    }
-
-    tgaLoadHeader(file, info);
-    if (ferror(file) || feof(file))
-        return tgaFinish(info, file, tgaStatusReadError);
-    if (info->imageType == 1)
-        return tgaFinish(info, file, tgaStatusColourMapped);
-    if (info->imageType != 2 && info->imageType != 3)
-        return tgaFinish(info, file, tgaStatusUnsupportedType);
-
-    long long size = tgaPixelBytes(info->width, info->height, info->pixelDepth);
-    if (size < 0)
-        return tgaFinish(info, file, tgaStatusBadSize);
-    // A short file is refused before its claimed size is allocated.
-    long left = tgaBytesLeft(file);
-    if (left >= 0 && left < size)
-        return tgaFinish(info, file, tgaStatusReadError);
-
-    // An empty image still gets a buffer, so that Ok always comes with one.
-    info->imageData = (unsigned char *)malloc(size > 0 ? (size_t)size : 1);
-    if (!info->imageData)
-        return tgaFinish(info, file, tgaStatusNoMemory);
-
-    tgaLoadImageData(file, info);
-    if (ferror(file) || feof(file)) {
-        free(info->imageData);
-        info->imageData = nullptr;
-        return tgaFinish(info, file, tgaStatusReadError);
-    }
-    return tgaFinish(info, file, tgaStatusOk);
-}
+// What the header says about the bytes between it and the pixel data.
+struct tgaLead {
+    unsigned idLength, mapType, mapLength, mapEntryBits;
+};
 
 // One read per header field; 16-bit fields are little-endian. Bytes the file
 // does not supply stay 0.
@@ -119,40 +56,125 @@ static unsigned tgaReadField(FILE *file, size_t bytes)
     return b[0] | (unsigned)b[1] << 8;
 }
 
-void tgaLoadHeader(FILE *file, tgaInfo *info)
+static void tgaReadHeader(FILE *file, tgaInfo *info, tgaLead *lead)
 {
-    unsigned idLength = tgaReadField(file, 1);
-    unsigned mapType = tgaReadField(file, 1);
+    lead->idLength = tgaReadField(file, 1);
+    lead->mapType = tgaReadField(file, 1);
     info->imageType = (unsigned char)tgaReadField(file, 1);
     tgaReadField(file, 2);  // first colour map index
-    unsigned mapLength = tgaReadField(file, 2);
-    unsigned mapEntryBits = tgaReadField(file, 1);
+    lead->mapLength = tgaReadField(file, 2);
+    lead->mapEntryBits = tgaReadField(file, 1);
     tgaReadField(file, 2);  // x origin
     tgaReadField(file, 2);  // y origin
     info->width = (short)tgaReadField(file, 2);
     info->height = (short)tgaReadField(file, 2);
     info->pixelDepth = (unsigned char)tgaReadField(file, 1);
-    tgaReadField(file, 1);  // image descriptor
-
-    // In a file whose pixels will be read, the ID and the map come before
-    // them; neither is kept. Other types are refused on the 18 bytes alone.
-    if (info->imageType != 2 && info->imageType != 3)
-        return;
-    long skip = (long)idLength;
-    if (mapType == 1)
-        skip += (long)mapLength * (long)((mapEntryBits + 7) / 8);
-    tgaSkip(file, skip);
+    info->imageDescriptor = (unsigned char)tgaReadField(file, 1);
 }
 
-void tgaLoadImageData(FILE *file, tgaInfo *info)
+void tgaLoadHeader(FILE *file, tgaInfo *info)
+{
+    tgaLead lead;
+    tgaReadHeader(file, info, &lead);
+}
+
+// The single read of the pixels. When the buffer is known to be zeroed the
+// part the stream does not supply is left alone, so a short file's claimed
+// size costs no memory beyond what it holds.
+static void tgaReadPixels(FILE *file, tgaInfo *info, bool zeroed)
 {
     long long size = tgaPixelBytes(info->width, info->height, info->pixelDepth);
     if (!info->imageData || size < 0)
         return;
     size_t got = fread(info->imageData, 1, (size_t)size, file);
-    if (got < (size_t)size)
+    if (got < (size_t)size && !zeroed)
         memset(info->imageData + got, 0, (size_t)size - got);
-    tgaSwapRedBlue(info->imageData, size, info->pixelDepth / 8);
+    // Past the last pixel the file began there is nothing but zeros to swap.
+    long long used = size;
+    int bytesPerPixel = info->pixelDepth / 8;
+    if (bytesPerPixel > 0 && (long long)got < size)
+        used = ((long long)got + bytesPerPixel - 1) / bytesPerPixel * bytesPerPixel;
+    tgaSwapRedBlue(info->imageData, used, bytesPerPixel);
+}
+
+void tgaLoadImageData(FILE *file, tgaInfo *info)
+{
+    tgaReadPixels(file, info, false);
+}
+
+static bool tgaCutShort(FILE *file)
+{
+    return ferror(file) || feof(file);
+}
+
+// Everything of a load after the open, on a record with its fields cleared.
+static int tgaReadImage(FILE *file, tgaInfo *info)
+{
+    tgaLead lead;
+    tgaReadHeader(file, info, &lead);
+    if (tgaCutShort(file))
+        return tgaStatusReadError;
+    if (info->imageType == 1)
+        return tgaStatusColourMapped;
+    if (info->imageType != 2 && info->imageType != 3)
+        return tgaStatusUnsupportedType;
+    long long size = tgaPixelBytes(info->width, info->height, info->pixelDepth);
+    if (size < 0)
+        return tgaStatusBadSize;
+
+    // The ID and the map come before the pixels; neither is kept.
+    long skip = (long)lead.idLength;
+    if (lead.mapType == 1)
+        skip += (long)lead.mapLength * (long)((lead.mapEntryBits + 7) / 8);
+    tgaSkip(file, skip);
+    if (tgaCutShort(file))
+        return tgaStatusReadError;
+
+    // An empty image still gets a buffer, so that Ok always comes with one.
+    info->imageData = (unsigned char *)calloc(size > 0 ? (size_t)size : 1, 1);
+    if (!info->imageData)
+        return tgaStatusNoMemory;
+    tgaReadPixels(file, info, true);
+    // A file cut off inside its pixels keeps them, the missing bytes 0.
+    return tgaCutShort(file) ? tgaStatusReadError : tgaStatusOk;
+}
+
+static tgaInfo *tgaNewRecord()
+{
+    tgaInfo *info = (tgaInfo *)malloc(sizeof(tgaInfo));
+    if (!info)
+        return nullptr;
+    info->status = tgaStatusOk;
+    info->imageType = 0;
+    info->pixelDepth = 0;
+    info->width = 0;
+    info->height = 0;
+    info->imageData = nullptr;
+    info->imageDescriptor = 0;
+    return info;
+}
+
+tgaInfo *tgaLoadStream(FILE *file)
+{
+    tgaInfo *info = tgaNewRecord();
+    if (info)
+        info->status = tgaReadImage(file, info);
+    return info;
+}
+
+tgaInfo *tgaLoad(const char *filename)
+{
+    tgaInfo *info = tgaNewRecord();
+    if (!info)
+        return nullptr;
+    FILE *file = fopen(filename, "rb");
+    if (!file) {
+        info->status = tgaStatusOpenFailed;
+        return info;
+    }
+    info->status = tgaReadImage(file, info);
+    fclose(file);
+    return info;
 }
 
 void tgaRGBtoGreyscale(tgaInfo *info)
@@ -229,12 +251,17 @@ int tgaSave(const char *filename, short width, short height, unsigned char pixel
     return tgaStatusOk;
 }
 
-int tgaSaveSeries(const char *filename, short width, short height, unsigned char pixelDepth,
-                  unsigned char *imageData)
+// Every series call uses up the number it is given, whatever becomes of it.
+static int tgaTakeSeriesNumber()
 {
     int number = savedImages;
     savedImages = savedImages == INT_MAX ? 0 : savedImages + 1;
+    return number;
+}
 
+static int tgaSaveNumbered(const char *filename, int number, short width, short height,
+                           unsigned char pixelDepth, unsigned char *imageData)
+{
     int length = snprintf(nullptr, 0, "%s%d.tga", filename, number);
     if (length < 0)
         return tgaStatusNoMemory;
@@ -248,21 +275,29 @@ int tgaSaveSeries(const char *filename, short width, short height, unsigned char
     return status;
 }
 
+int tgaSaveSeries(const char *filename, short width, short height, unsigned char pixelDepth,
+                  unsigned char *imageData)
+{
+    return tgaSaveNumbered(filename, tgaTakeSeriesNumber(), width, height, pixelDepth, imageData);
+}
+
 int tgaGrabScreenSeries(const char *filename, int x, int y, int w, int h)
 {
-    if (w <= 0 || h <= 0 || w > SHRT_MAX || h > SHRT_MAX)
+    int number = tgaTakeSeriesNumber();
+    if (w < 0 || h < 0 || w > SHRT_MAX || h > SHRT_MAX)
         return tgaStatusBadSize;
     long long size = (long long)w * h * 4;
     if (size > INT_MAX)
         return tgaStatusBadSize;
 
     // Zeroed, so a read that fails saves black rather than stale memory.
-    unsigned char *buffer = (unsigned char *)calloc((size_t)size, 1);
+    unsigned char *buffer = (unsigned char *)calloc(size > 0 ? (size_t)size : 1, 1);
     if (!buffer)
         return tgaStatusNoMemory;
-    glReadPixels(x, y, w, h, GL_RGBA, GL_UNSIGNED_BYTE, buffer);
+    if (size > 0)
+        glReadPixels(x, y, w, h, GL_RGBA, GL_UNSIGNED_BYTE, buffer);
 
-    int status = tgaSaveSeries(filename, (short)w, (short)h, 32, buffer);
+    int status = tgaSaveNumbered(filename, number, (short)w, (short)h, 32, buffer);
     if (status != tgaStatusOk)
         free(buffer);
     return status;

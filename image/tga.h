@@ -22,9 +22,15 @@ const int tgaStatusBadSize = -7;          // negative width or height, or more t
 // rows in file order and no gap between them. In pixels of 3 or more bytes the
 // first three are red, green, blue; other bytes are as in the file.
 //
-// A record whose status is not tgaStatusOk holds no pixel buffer (imageData
-// is null). Header fields are set as far as the file supplied them; fields it
-// did not supply, and all of them after tgaStatusOpenFailed, are 0.
+// A record with tgaStatusOk always holds a buffer (of 1 byte for an image of
+// no pixels). So does one with tgaStatusReadError from a file cut off inside
+// its pixel data: the bytes the file did not supply are 0. Every other record
+// holds none (imageData is null). Header fields are set as far as the file
+// supplied them; fields it did not supply, and all of them after
+// tgaStatusOpenFailed, are 0.
+//
+// imageDescriptor is the header's last byte, handed over uninterpreted: bit 5
+// set means the file stores its top row first.
 struct tgaInfo {
     int status;
     unsigned char imageType;
@@ -32,6 +38,7 @@ struct tgaInfo {
     short width;
     short height;
     unsigned char *imageData;
+    unsigned char imageDescriptor;
 };
 
 // Reads a whole file. Returns null only when the record itself cannot be
@@ -39,17 +46,19 @@ struct tgaInfo {
 // In a type 2 or 3 file the image ID and, when the colour map type is 1, the
 // colour map (entries of (bits + 7) / 8 bytes) are skipped, so the pixels are
 // taken from where they really start; other types get their status from the
-// 18 header bytes alone. The image descriptor is not interpreted: rows stay in
-// file order (bottom row first for the usual bottom-left origin). Nothing
-// after the pixel data is read. The buffer is only allocated once the file is
-// known to hold all of it; an image of no pixels still gets one (of 1 byte),
-// so that tgaStatusOk always comes with a buffer.
+// 18 header bytes alone. Rows stay in file order (bottom row first for the
+// usual bottom-left origin). Nothing after the pixel data is read. Bytes a
+// short file does not supply cost no memory: the buffer starts out zeroed.
 tgaInfo *tgaLoad(const char *filename);
 
-// Reads the 18 header bytes into imageType, pixelDepth, width and height
-// (one read per field); for type 2 or 3 it then reads past the image ID and
-// colour map, leaving the stream at the pixel data. The caller tests
-// ferror/feof afterwards: a file that ends before that point is cut short.
+// tgaLoad on a stream that is already open, from its current position; the
+// stream is left open and positioned after what was read.
+tgaInfo *tgaLoadStream(FILE *file);
+
+// Reads the 18 header bytes, one read per field, into imageType, pixelDepth,
+// width, height and imageDescriptor, and nothing more: the stream is left
+// where the image ID (if any) begins. The caller tests ferror/feof afterwards:
+// a file that ends inside the header is cut short.
 void tgaLoadHeader(FILE *file, tgaInfo *info);
 
 // One read of the pixel data into imageData, which must hold the full size;
@@ -68,19 +77,23 @@ void tgaRGBtoGreyscale(tgaInfo *info);
 // no ID, no colour map, descriptor 0 (bottom-left origin, no alpha bits
 // declared), no footer. imageData holds red, green, blue colour bytes.
 //
-// On tgaStatusOk the buffer has been taken over and released: the caller must
-// not use or free it again. On any other result the buffer is the caller's,
-// with its bytes as they were given. tgaStatusBadSize and tgaStatusNoMemory
-// (null imageData) are returned before any file is opened; on
-// tgaStatusWriteError a regular file that was being written is removed.
+// Results, and whose the buffer is afterwards:
+//   tgaStatusOk          taken over and released: do not use or free it again.
+//   tgaStatusBadSize     negative size, or more than 2^31 - 1 bytes; nothing opened.
+//   tgaStatusNoMemory    imageData is null; nothing opened.
+//   tgaStatusOpenFailed  the file cannot be opened for writing.
+//   tgaStatusWriteError  a write or the close failed; a regular file that was
+//                        being written is removed.
+// On every result but tgaStatusOk the buffer is still the caller's, its bytes
+// as they were given.
 int tgaSave(const char *filename, short width, short height, unsigned char pixelDepth,
             unsigned char *imageData);
 
 // tgaSave under the name "<filename><n>.tga", n being the module's series
 // counter (0 at start, any number of digits, back to 0 after 2^31 - 1). Every
 // call uses up one number, whatever its result, so a failed save never makes
-// the next one reuse it.
-// Returns tgaStatusNoMemory when the name cannot be built.
+// the next one reuse it. Returns what tgaSave returns, or tgaStatusNoMemory
+// when the name cannot be built; the buffer is the caller's unless tgaStatusOk.
 int tgaSaveSeries(const char *filename, short width, short height, unsigned char pixelDepth,
                   unsigned char *imageData);
 
@@ -88,9 +101,11 @@ int tgaSaveSeries(const char *filename, short width, short height, unsigned char
 // read buffer as RGBA and saves it as the next 32-bit series image, whose
 // pixels hold blue, green, red, alpha. Needs a current GL context and relies
 // on the default pixel-pack settings; the buffer is zeroed first, so a read
-// that fails saves black, never stale memory. An empty, negative or too large
-// rectangle (w or h above 32767) gives tgaStatusBadSize and a failed
-// allocation tgaStatusNoMemory; neither uses up a series number.
+// that fails saves black, never stale memory. A rectangle of no pixels saves
+// a valid empty image. A negative or too large rectangle (w or h above
+// 32767) gives tgaStatusBadSize and a failed allocation tgaStatusNoMemory,
+// both before any pixel is read. Like tgaSaveSeries, every call uses up one
+// series number, whatever its result. The grab owns its buffer throughout.
 int tgaGrabScreenSeries(const char *filename, int x, int y, int w, int h);
 
 // Releases the pixel buffer and the record; null is allowed.

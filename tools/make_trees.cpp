@@ -10,6 +10,7 @@
 // empty texel takes the colour of the nearest tree texels, so the linear
 // minification at a distance blends in no dark or light fringe.
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -24,9 +25,20 @@ struct Rgb {
 static int width, height;
 static unsigned char *pixels;
 
+// The generator's own random source, not the C library's rand, so that every
+// platform and C library draws the same trees: a 64-bit linear congruential
+// step, its top bits taken.
+static uint64_t randomState;
+
+static void seedRandom(unsigned seed)
+{
+    randomState = seed;
+}
+
 static float frand()
 {
-    return (float)(rand() % 1000) / 1000.0f;
+    randomState = randomState * 6364136223846793005ULL + 1442695040888963407ULL;
+    return (float)((unsigned)(randomState >> 33) % 1000) / 1000.0f;
 }
 
 static float clamp01(float v)
@@ -118,12 +130,17 @@ struct Clump {
     float x, y, r, depth;
 };
 
+// A total order: qsort differs between C libraries in how it leaves ties.
 static int deeperFirst(const void *a, const void *b)
 {
     const Clump *p = (const Clump *)a, *q = (const Clump *)b;
     if (p->depth != q->depth)
         return p->depth > q->depth ? -1 : 1;
-    return p->x < q->x ? -1 : p->x > q->x ? 1 : 0;
+    if (p->x != q->x)
+        return p->x < q->x ? -1 : 1;
+    if (p->y != q->y)
+        return p->y < q->y ? -1 : 1;
+    return p->r < q->r ? -1 : p->r > q->r ? 1 : 0;
 }
 
 // One lobe of the crown: a shaded core, then leaf clumps from the rim inwards,
@@ -327,7 +344,7 @@ static bool makeTree(const char *folder, const char *name, int w, int h, unsigne
         fprintf(stderr, "make_trees: out of memory for %s\n", path);
         return false;
     }
-    srand(seed);
+    seedRandom(seed);
     draw();
     if (!bleedColour()) {
         free(pixels);

@@ -58,7 +58,7 @@ TEST_F(TgaGrab, RectangleIsSavedBottomRowFirstAsBlueGreenRedAlpha)
     EXPECT_EQ(readFile(path(files[0])), expected);
 }
 
-TEST_F(TgaGrab, RefusedRectanglesWriteNothingAndUseNoSeriesNumber)
+TEST_F(TgaGrab, EveryGrabUsesASeriesNumberAndAnEmptyOneSavesAnEmptyImage)
 {
     clearTo(0, 0, 0);
     glFinish();
@@ -68,18 +68,34 @@ TEST_F(TgaGrab, RefusedRectanglesWriteNothingAndUseNoSeriesNumber)
     int first = seriesNumber(filesInDir()[0], "g");
     ASSERT_GE(first, 0);
 
-    struct { int w, h; } refused[] = {{0, 2}, {2, 0}, {-1, 2}, {2, -5}, {40000, 1}, {1, 32768}, {32767, 32767}};
+    // No pixels is no fault: a valid image of that size, header only.
+    struct { int w, h; } empty[] = {{0, 2}, {3, 0}};
+    for (int k = 0; k < 2; k++) {
+        ASSERT_EQ(tgaGrabScreenSeries(base.c_str(), 0, 0, empty[k].w, empty[k].h), tgaStatusOk);
+        std::string name = path("g" + std::to_string(first + 1 + k) + ".tga");
+        Bytes expected = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, (unsigned char)empty[k].w, 0,
+                          (unsigned char)empty[k].h, 0, 32, 0};
+        EXPECT_EQ(readFile(name), expected) << name;
+        tgaInfo *info = tgaLoad(name.c_str());
+        ASSERT_NE(info, nullptr);
+        EXPECT_EQ(info->status, tgaStatusOk);
+        tgaDestroy(info);
+    }
+
+    // Refused before any pixel is read, each still using up its number.
+    struct { int w, h; } refused[] = {{-1, 2}, {2, -5}, {40000, 1}, {1, 32768}, {32767, 32767}};
     for (auto r : refused)
         EXPECT_EQ(tgaGrabScreenSeries(base.c_str(), 0, 0, r.w, r.h), tgaStatusBadSize) << r.w << " x " << r.h;
-    EXPECT_EQ(filesInDir().size(), 1u);
+    EXPECT_EQ(filesInDir().size(), 3u);
 
-    // A save that cannot open its file does use its number; the grab frees its pixels.
+    // A save that cannot open its file uses its number too; the grab frees its pixels.
     EXPECT_EQ(tgaGrabScreenSeries(path("none/g").c_str(), 0, 0, 2, 2), tgaStatusOpenFailed);
 
     ASSERT_EQ(tgaGrabScreenSeries(base.c_str(), 0, 0, 2, 2), tgaStatusOk);
     std::vector<std::string> files = filesInDir();
-    std::vector<std::string> expected = {"g" + std::to_string(first) + ".tga",
-                                         "g" + std::to_string(first + 2) + ".tga"};
+    std::vector<std::string> expected;
+    for (int n : {first, first + 1, first + 2, first + 9})
+        expected.push_back("g" + std::to_string(n) + ".tga");
     std::sort(files.begin(), files.end());
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(files, expected);

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 #include <string>
 
 #include "image/tga.h"
@@ -163,53 +164,54 @@ TEST_F(TgaFile, OddAndHostileFilesGetTheirStatus)
         Bytes file;
         int status;
         int type, depth, width, height;
-        Bytes pixels;  // only for tgaStatusOk
+        std::optional<Bytes> pixels;  // the buffer the record holds, if any
     };
+    const std::nullopt_t none = std::nullopt;
     Bytes rgbPair = {30, 20, 10, 60, 50, 40};
     std::vector<Case> cases = {
-        {"empty file", {}, tgaStatusReadError, 0, 0, 0, 0, {}},
-        {"header cut after the width", cut(header(2, 3, 2, 24), 14), tgaStatusReadError, 2, 0, 3, 0, {}},
-        {"header without pixels", header(2, 2, 1, 24), tgaStatusReadError, 2, 24, 2, 1, {}},
-        {"pixels cut short", header(2, 2, 2, 24) + pattern(11), tgaStatusReadError, 2, 24, 2, 2, {}},
+        {"empty file", {}, tgaStatusReadError, 0, 0, 0, 0, none},
+        {"header cut after the width", cut(header(2, 3, 2, 24), 14), tgaStatusReadError, 2, 0, 3, 0, none},
+        // Cut inside the pixels: the buffer is kept, what the file lacks is 0.
+        {"header without pixels", header(2, 2, 1, 24), tgaStatusReadError, 2, 24, 2, 1, Bytes(6, 0)},
+        {"pixels cut short", header(2, 2, 2, 24) + pattern(11), tgaStatusReadError, 2, 24, 2, 2,
+         Bytes{15, 8, 1, 36, 29, 22, 57, 50, 43, 0, 71, 64}},
         {"ID of 255 bytes on a short file", header(2, 1, 1, 24, 255) + pattern(10), tgaStatusReadError,
-         2, 24, 1, 1, {}},
+         2, 24, 1, 1, none},
         {"colour map longer than the file", header(2, 1, 1, 24, 0, 1, 100, 24) + pattern(3),
-         tgaStatusReadError, 2, 24, 1, 1, {}},
-        {"1.6 GB claimed by a tiny file", header(2, 20000, 20000, 32) + pattern(4), tgaStatusReadError,
-         2, 32, 20000, 20000, {}},
+         tgaStatusReadError, 2, 24, 1, 1, none},
         {"colour-mapped", header(1, 1, 1, 8, 0, 1, 2, 24) + pattern(6) + Bytes{1}, tgaStatusColourMapped,
-         1, 8, 1, 1, {}},
+         1, 8, 1, 1, none},
         {"colour-mapped header alone", header(1, 128, 128, 8, 30, 1, 256, 8), tgaStatusColourMapped, 1, 8,
-         128, 128, {}},
+         128, 128, none},
         {"RLE header with an ID the file lacks", header(10, 2, 2, 24, 40), tgaStatusUnsupportedType, 10, 24,
-         2, 2, {}},
-        {"negative width", header(2, 0xffff, 1, 24) + pattern(3), tgaStatusBadSize, 2, 24, -1, 1, {}},
-        {"negative height", header(3, 1, 0x8000, 8) + pattern(1), tgaStatusBadSize, 3, 8, 1, -32768, {}},
+         2, 2, none},
+        {"negative width", header(2, 0xffff, 1, 24) + pattern(3), tgaStatusBadSize, 2, 24, -1, 1, none},
+        {"negative height", header(3, 1, 0x8000, 8) + pattern(1), tgaStatusBadSize, 3, 8, 1, -32768, none},
         {"2^32 bytes of pixels", header(2, 32767, 32767, 32) + pattern(4), tgaStatusBadSize, 2, 32, 32767,
-         32767, {}},
+         32767, none},
         {"31 bytes per pixel", header(3, 32767, 32767, 255) + pattern(31), tgaStatusBadSize, 3, 255, 32767,
-         32767, {}},
+         32767, none},
         {"ID bytes before the pixels", header(2, 2, 1, 24, 4) + Bytes{'a', 'b', 'c', 'd'} + rgbPair,
-         tgaStatusOk, 2, 24, 2, 1, {10, 20, 30, 40, 50, 60}},
+         tgaStatusOk, 2, 24, 2, 1, Bytes{10, 20, 30, 40, 50, 60}},
         {"colour map in a true-colour file", header(2, 1, 1, 24, 0, 1, 3, 24) + Bytes(9, 0xee) + Bytes{3, 2, 1},
-         tgaStatusOk, 2, 24, 1, 1, {1, 2, 3}},
+         tgaStatusOk, 2, 24, 1, 1, Bytes{1, 2, 3}},
         {"ID and 15-bit map entries of 2 bytes", header(3, 1, 1, 8, 2, 1, 2, 15) + Bytes(2 + 4, 0xee) + Bytes{77},
-         tgaStatusOk, 3, 8, 1, 1, {77}},
+         tgaStatusOk, 3, 8, 1, 1, Bytes{77}},
         {"map fields without a map", header(3, 2, 1, 8, 0, 0, 5, 24) + Bytes{5, 6}, tgaStatusOk, 3, 8, 2, 1,
-         {5, 6}},
+         Bytes{5, 6}},
         {"depth 15, one byte a pixel", header(2, 3, 1, 15) + Bytes{1, 2, 3}, tgaStatusOk, 2, 15, 3, 1,
-         {1, 2, 3}},
+         Bytes{1, 2, 3}},
         {"depth 16 in a true-colour file", header(2, 2, 1, 16) + Bytes{1, 2, 3, 4}, tgaStatusOk, 2, 16, 2, 1,
-         {1, 2, 3, 4}},
+         Bytes{1, 2, 3, 4}},
         {"depth 40, five bytes a pixel", header(2, 1, 1, 40) + Bytes{3, 2, 1, 4, 5}, tgaStatusOk, 2, 40, 1, 1,
-         {1, 2, 3, 4, 5}},
+         Bytes{1, 2, 3, 4, 5}},
         {"bytes after the pixels", header(3, 2, 1, 8) + Bytes{9, 8} + pattern(26), tgaStatusOk, 3, 8, 2, 1,
-         {9, 8}},
-        {"no pixels at all", header(2, 0, 5, 24), tgaStatusOk, 2, 24, 0, 5, {}},
+         Bytes{9, 8}},
+        {"no pixels at all", header(2, 0, 5, 24), tgaStatusOk, 2, 24, 0, 5, Bytes{}},
     };
     for (int type : {0, 9, 10, 11, 32, 255})
         cases.push_back({"type " + std::to_string(type), header(type, 1, 1, 24) + pattern(3),
-                         tgaStatusUnsupportedType, type, 24, 1, 1, {}});
+                         tgaStatusUnsupportedType, type, 24, 1, 1, none});
 
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
@@ -222,9 +224,9 @@ TEST_F(TgaFile, OddAndHostileFilesGetTheirStatus)
         EXPECT_EQ(info->pixelDepth, c.depth);
         EXPECT_EQ(info->width, c.width);
         EXPECT_EQ(info->height, c.height);
-        if (c.status == tgaStatusOk) {
+        if (c.pixels) {
             ASSERT_NE(info->imageData, nullptr);
-            EXPECT_EQ(pixelsOf(info), c.pixels);
+            EXPECT_EQ(pixelsOf(info), *c.pixels);
         } else {
             EXPECT_EQ(info->imageData, nullptr);
         }
@@ -251,7 +253,19 @@ TEST_F(TgaFile, FileThatCannotBeOpenedOrReadGetsItsStatus)
     tgaDestroy(nullptr);
 }
 
-TEST_F(TgaFile, BufferIsAllocatedOnlyForAFileThatHoldsItAndFailureGivesNoMemory)
+// Resident memory of this process in kB, or -1.
+long residentKb()
+{
+    long pages = 0, resident = 0;
+    FILE *statm = fopen("/proc/self/statm", "r");
+    if (!statm)
+        return -1;
+    bool read = fscanf(statm, "%ld %ld", &pages, &resident) == 2;
+    fclose(statm);
+    return read ? resident * (sysconf(_SC_PAGESIZE) / 1024) : -1;
+}
+
+TEST_F(TgaFile, AFailedAllocationGivesNoMemory)
 {
     // 23170 x 23170 x 4 bytes is just under 2^31; the file holds them all, sparsely.
     std::string file = path("big.tga");
@@ -271,15 +285,35 @@ TEST_F(TgaFile, BufferIsAllocatedOnlyForAFileThatHoldsItAndFailureGivesNoMemory)
         limit.rlim_cur = limit.rlim_max = (rlim_t)pages * sysconf(_SC_PAGESIZE) + (256 << 20);
         if (setrlimit(RLIMIT_AS, &limit) != 0)
             return false;
-        tgaInfo *info = tgaLoad(file.c_str());
-        bool right = info && info->status == tgaStatusNoMemory && !info->imageData && info->width == 23170;
-        tgaDestroy(info);
-        // The same claim in a file of 22 bytes is refused before any allocation.
-        info = tgaLoad(tiny.c_str());
-        right = right && info && info->status == tgaStatusReadError && !info->imageData;
-        tgaDestroy(info);
+        bool right = true;
+        for (const std::string &name : {file, tiny}) {
+            tgaInfo *info = tgaLoad(name.c_str());
+            right = right && info && info->status == tgaStatusNoMemory && !info->imageData
+                    && info->width == 23170;
+            tgaDestroy(info);
+        }
         return right;
     }));
+}
+
+TEST_F(TgaFile, ShortFileKeepsAZeroFilledBufferThatCostsOnlyWhatTheFileHolds)
+{
+    // 1.6 GB claimed by 22 bytes: the record gets the whole buffer, but only
+    // the page the file reached is ever touched.
+    std::string file = path("tiny.tga");
+    writeFile(file, header(2, 20000, 20000, 32) + Bytes{1, 2, 3, 4});
+    long before = residentKb();
+    tgaInfo *info = tgaLoad(file.c_str());
+    long after = residentKb();
+    ASSERT_NE(info, nullptr);
+    EXPECT_EQ(info->status, tgaStatusReadError);
+    ASSERT_NE(info->imageData, nullptr);
+    EXPECT_EQ(Bytes(info->imageData, info->imageData + 8), (Bytes{3, 2, 1, 4, 0, 0, 0, 0}));
+    const size_t size = 20000ull * 20000 * 4;
+    for (size_t at : {size_t(4096), size / 3, size / 2, size - 1})
+        EXPECT_EQ(info->imageData[at], 0) << at;
+    EXPECT_LT(after - before, 64 * 1024) << "kB made resident";
+    tgaDestroy(info);
 }
 
 TEST_F(TgaFile, StreamThatCannotSeekIsCheckedAsItIsRead)
@@ -294,6 +328,7 @@ TEST_F(TgaFile, StreamThatCannotSeekIsCheckedAsItIsRead)
         {"pixels cut short", header(2, 2, 1, 24) + Bytes{30, 20, 10, 60}, tgaStatusReadError},
         {"ID cut short", header(2, 2, 1, 24, 200) + pattern(20), tgaStatusReadError},
     };
+    const Bytes whole = {10, 20, 30, 40, 50, 60}, cutShort = {10, 20, 30, 0, 0, 60};
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
         std::string fifo = path("pipe.tga");
@@ -312,18 +347,18 @@ TEST_F(TgaFile, StreamThatCannotSeekIsCheckedAsItIsRead)
         waitpid(writer, &wstatus, 0);
         ASSERT_NE(info, nullptr);
         EXPECT_EQ(info->status, c.status);
-        if (c.status == tgaStatusOk) {
-            ASSERT_NE(info->imageData, nullptr);
-            EXPECT_EQ(pixelsOf(info), (Bytes{10, 20, 30, 40, 50, 60}));
-        } else {
+        if (c.what == "ID cut short") {
             EXPECT_EQ(info->imageData, nullptr);
+        } else {
+            ASSERT_NE(info->imageData, nullptr);
+            EXPECT_EQ(pixelsOf(info), c.status == tgaStatusOk ? whole : cutShort);
         }
         tgaDestroy(info);
         unlink(fifo.c_str());
     }
 }
 
-TEST_F(TgaFile, HeaderReaderStopsAtThePixelsAndShortPixelDataIsZeroFilled)
+TEST_F(TgaFile, HeaderReaderStopsAtByte18AndShortPixelDataIsZeroFilled)
 {
     std::string file = path("short.tga");
     writeFile(file, header(2, 2, 1, 24, 3) + Bytes{'x', 'y', 'z'} + Bytes{3, 2, 1, 6});
@@ -332,8 +367,13 @@ TEST_F(TgaFile, HeaderReaderStopsAtThePixelsAndShortPixelDataIsZeroFilled)
 
     tgaInfo info = {};
     tgaLoadHeader(f, &info);
-    EXPECT_EQ(ftell(f), 21);
+    EXPECT_EQ(ftell(f), 18);
     EXPECT_EQ(info.width, 2);
+    EXPECT_EQ(info.imageType, 2);
+    // The image ID is the caller's to read.
+    char id[4] = {};
+    ASSERT_EQ(fread(id, 1, 3, f), 3u);
+    EXPECT_STREQ(id, "xyz");
 
     Bytes stale(6, 0xaa);
     info.imageData = stale.data();
@@ -341,6 +381,38 @@ TEST_F(TgaFile, HeaderReaderStopsAtThePixelsAndShortPixelDataIsZeroFilled)
     EXPECT_TRUE(feof(f));
     // The 2 bytes the file lacks are 0; red and blue are exchanged in both pixels.
     EXPECT_EQ(stale, (Bytes{1, 2, 3, 0, 0, 6}));
+    fclose(f);
+}
+
+TEST_F(TgaFile, TheDescriptorIsHandedOverAndTopFirstRowsStayInFileOrder)
+{
+    Bytes top = header(2, 1, 2, 24);
+    top[17] = 0x28;  // top-left origin, 8 alpha bits
+    std::string file = path("top.tga");
+    writeFile(file, top + Bytes{3, 2, 1, 6, 5, 4});
+    tgaInfo *info = tgaLoad(file.c_str());
+    ASSERT_NE(info, nullptr);
+    EXPECT_EQ(info->status, tgaStatusOk);
+    EXPECT_EQ(info->imageDescriptor, 0x28);
+    EXPECT_EQ(pixelsOf(info), (Bytes{1, 2, 3, 4, 5, 6}));
+    tgaDestroy(info);
+}
+
+TEST_F(TgaFile, StreamLoadStartsWhereTheStreamIsAndLeavesItOpen)
+{
+    Bytes image = header(2, 2, 1, 24, 3) + Bytes{'i', 'd', '!'} + Bytes{30, 20, 10, 60, 50, 40};
+    std::string file = path("lead.tga");
+    writeFile(file, Bytes{'#', '#'} + image + Bytes{'t', 'a', 'i', 'l'});
+    FILE *f = fopen(file.c_str(), "rb");
+    ASSERT_NE(f, nullptr);
+    ASSERT_EQ(fseek(f, 2, SEEK_SET), 0);
+    tgaInfo *info = tgaLoadStream(f);
+    ASSERT_NE(info, nullptr);
+    EXPECT_EQ(info->status, tgaStatusOk);
+    EXPECT_EQ(pixelsOf(info), (Bytes{10, 20, 30, 40, 50, 60}));
+    EXPECT_EQ(ftell(f), 2 + (long)image.size());
+    EXPECT_EQ(fgetc(f), 't');
+    tgaDestroy(info);
     fclose(f);
 }
 

@@ -1,0 +1,138 @@
+// Tree images as people hand them to the real program: sizes that are not
+// powers of two, rows stored top first, and a FIFO in place of a file.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "tests/e2e/harness.h"
+
+namespace {
+
+// A private folder with the committed tree2.tga in it, removed afterwards.
+class TreeFiles : public ::testing::Test {
+protected:
+    std::string folder;
+
+    void SetUp() override
+    {
+        char tmpl[] = "/tmp/verdalo-treefiles-XXXXXX";
+        ASSERT_NE(mkdtemp(tmpl), nullptr);
+        folder = tmpl;
+        std::string copy = "cp '" + assetsDir() + "/tree2.tga' '" + folder + "/'";
+        ASSERT_EQ(system(copy.c_str()), 0);
+    }
+    void TearDown() override
+    {
+        std::string clean = "rm -rf '" + folder + "'";
+        if (system(clean.c_str()) != 0)
+            ADD_FAILURE() << "cannot remove " << folder;
+    }
+    std::string at(const std::string &name) const { return folder + "/" + name; }
+};
+
+using Colour = std::function<Rgb(int x, int y)>;  // y counts up from the foot
+
+// An opaque 32-bit tree image; topFirst stores its rows top first and says so
+// in the descriptor, as Pillow's orientation=1 does.
+void writeTree(const std::string &path, int w, int h, bool topFirst, const Colour &colour)
+{
+    std::vector<unsigned char> file = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, (unsigned char)w, (unsigned char)(w >> 8),
+                                       (unsigned char)h, (unsigned char)(h >> 8), 32,
+                                       (unsigned char)(topFirst ? 0x28 : 0x08)};
+    for (int row = 0; row < h; row++) {
+        int y = topFirst ? h - 1 - row : row;
+        for (int x = 0; x < w; x++) {
+            Rgb c = colour(x, y);
+            file.insert(file.end(), {(unsigned char)c.b, (unsigned char)c.g, (unsigned char)c.r, 255});
+        }
+    }
+    FILE *f = fopen(path.c_str(), "wb");
+    ASSERT_NE(f, nullptr);
+    ASSERT_EQ(fwrite(file.data(), 1, file.size(), f), file.size());
+    ASSERT_EQ(fclose(f), 0);
+}
+
+// A texel drawn at half its colour (the sprites' modulate by 0.5).
+bool halfOf(Rgb c, int r, int g, int b)
+{
+    auto near = [](int got, int full) { return got >= full / 2 - 1 && got <= full / 2 + 1; };
+    return near(c.r, r) && near(c.g, g) && near(c.b, b);
+}
+
+std::string taps(const std::string &key, int count)
+{
+    std::string keys;
+    for (int k = 0; k < count; k++)
+        keys += key + " ";
+    return keys;
+}
+
+// The tour's way to a slope with trees of both kinds on it, once settled.
+Picture viewOverTrees(Session &app)
+{
+    EXPECT_TRUE(app.waitForWindow()) << app.errorOutput();
+    app.key(taps("d", 6) + taps("f", 6) + taps("w", 15) + taps("d", 20));
+    return app.settledPicture();
+}
+
+TEST_F(TreeFiles, ATreeImageOfNinetySixBySixtyFourIsDrawn)
+{
+    writeTree(at("tree1.tga"), 96, 64, false, [](int, int) { return Rgb{255, 0, 255}; });
+    Session app(folder);
+    Picture view = viewOverTrees(app);
+    EXPECT_EQ(app.errorOutput(), "");
+    double magenta = view.share(0, 0, view.width, view.height, [](Rgb c) { return halfOf(c, 255, 0, 255); });
+    EXPECT_GT(magenta, 0.002) << "first-kind trees in their image's colour";
+    if (HasFailure())
+        view.savePng("tree-96x64");
+}
+
+TEST_F(TreeFiles, ATopFirstTreeImageIsDrawnLikeItsBottomFirstTwin)
+{
+    // Red foot, blue crown: upside down it would show the other way round.
+    Colour picture = [](int, int y) { return y < 32 ? Rgb{255, 0, 0} : Rgb{0, 0, 255}; };
+    Picture views[2];
+    for (bool topFirst : {false, true}) {
+        SCOPED_TRACE(topFirst ? "top first" : "bottom first");
+        writeTree(at("tree1.tga"), 64, 64, topFirst, picture);
+        Session app(folder);
+        views[topFirst] = viewOverTrees(app);
+        EXPECT_EQ(app.errorOutput(), "");
+    }
+    const Picture &twin = views[0];
+    auto red = [](Rgb c) { return halfOf(c, 255, 0, 0); };
+    auto blue = [](Rgb c) { return halfOf(c, 0, 0, 255); };
+    EXPECT_GT(twin.share(0, 0, twin.width, twin.height, red), 0.001);
+    EXPECT_GT(twin.share(0, 0, twin.width, twin.height, blue), 0.001);
+    EXPECT_TRUE(views[1] == twin) << "the top-first image is drawn differently";
+    if (HasFailure()) {
+        views[0].savePng("tree-bottom-first");
+        views[1].savePng("tree-top-first");
+    }
+}
+
+TEST_F(TreeFiles, AFifoInPlaceOfATreeImageIsNamedAndTheProgramFliesOn)
+{
+    // No writer ever comes: opening it for reading would block start-up for good.
+    ASSERT_EQ(mkfifo(at("tree1.tga").c_str(), 0600), 0);
+    Session app(folder);
+    ASSERT_TRUE(app.waitForWindow(30)) << app.errorOutput();
+    Picture start = app.settledPicture();
+    EXPECT_EQ(app.errorOutput(), "verdalo: tree1.tga is not a regular file; its trees are not drawn\n");
+
+    app.key("F5");
+    std::string line = app.readLine(30);
+    EXPECT_NE(line.find(" trees"), std::string::npos) << line;
+    EXPECT_TRUE(app.settledPicture() != start) << "F5 drew a new world";
+    app.key("Escape");
+    EXPECT_EQ(app.waitForExit(20), 1);
+}
+
+}  // namespace

@@ -1,0 +1,319 @@
+// The tree set-up against a real GL: images it must refuse before reading
+// them, and an upload the GL itself refuses.
+#include "app/platform.h"
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "app/camera.h"
+#include "app/projection.h"
+#include "app/state.h"
+#include "image/tga.h"
+#include "trees/sprites.h"
+
+// Allocation failures must come back as null pointers under the sanitizers
+// too, as they do for the GL's own allocations without them.
+extern "C" const char *__asan_default_options()
+{
+    return "allocator_may_return_null=1";
+}
+
+namespace {
+
+// An opaque w x h image of one colour.
+void writeImage(const char *name, unsigned char r, unsigned char g, unsigned char b, int w = 8, int h = 8)
+{
+    unsigned char *pixels = (unsigned char *)malloc((size_t)w * h * 4);
+    ASSERT_NE(pixels, nullptr);
+    for (size_t p = 0; p < (size_t)w * h; p++) {
+        pixels[4 * p] = r;
+        pixels[4 * p + 1] = g;
+        pixels[4 * p + 2] = b;
+        pixels[4 * p + 3] = 255;
+    }
+    ASSERT_EQ(tgaSave(name, (short)w, (short)h, 32, pixels), tgaStatusOk);
+}
+
+// A header claiming w x h at 32 bits, then (sparse) room for all its pixels.
+void writeSparseImage(const char *name, int w, int h)
+{
+    unsigned char header[18] = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, (unsigned char)(w & 0xff), (unsigned char)(w >> 8),
+                                (unsigned char)(h & 0xff), (unsigned char)(h >> 8), 32, 0};
+    FILE *f = fopen(name, "wb");
+    ASSERT_NE(f, nullptr);
+    ASSERT_EQ(fwrite(header, 1, 18, f), 18u);
+    ASSERT_EQ(fclose(f), 0);
+    ASSERT_EQ(truncate(name, 18 + (off_t)w * h * 4), 0);
+}
+
+// Lowers the address-space limit to what the process maps now plus `room`
+// bytes, and puts the old limit back when it goes.
+class AddressLimit {
+public:
+    explicit AddressLimit(long room)
+    {
+        long pages = 0;
+        FILE *statm = fopen("/proc/self/statm", "r");
+        ok_ = statm && fscanf(statm, "%ld", &pages) == 1 && getrlimit(RLIMIT_AS, &old_) == 0;
+        if (statm)
+            fclose(statm);
+        rlimit lower = old_;
+        lower.rlim_cur = (rlim_t)pages * (rlim_t)sysconf(_SC_PAGESIZE) + (rlim_t)room;
+        ok_ = ok_ && setrlimit(RLIMIT_AS, &lower) == 0;
+    }
+    ~AddressLimit()
+    {
+        if (ok_)
+            setrlimit(RLIMIT_AS, &old_);
+    }
+    bool ok() const { return ok_; }
+
+private:
+    rlimit old_ = {};
+    bool ok_ = false;
+};
+
+// While it lives, a blocking open or read is cut off after a few seconds
+// (EINTR), so a set-up that did open a FIFO fails instead of hanging.
+class Watchdog {
+public:
+    Watchdog()
+    {
+        struct sigaction wake = {};
+        wake.sa_handler = [](int) {};
+        sigaction(SIGALRM, &wake, &old_);
+        alarm(5);
+    }
+    ~Watchdog()
+    {
+        alarm(0);
+        sigaction(SIGALRM, &old_, nullptr);
+    }
+
+private:
+    struct sigaction old_ = {};
+};
+
+int lines(const std::string &text)
+{
+    return (int)std::count(text.begin(), text.end(), '\n');
+}
+
+bool isRed(const unsigned char *p) { return p[0] >= 126 && p[0] <= 129 && p[1] == 0 && p[2] == 0; }
+bool isGreen(const unsigned char *p) { return p[0] == 0 && p[1] >= 126 && p[1] <= 129 && p[2] == 0; }
+
+class TreeSetUp : public ::testing::Test {
+protected:
+    std::string folder, previous;
+
+    void SetUp() override
+    {
+        char buf[4096];
+        previous = getcwd(buf, sizeof buf);
+        char tmpl[] = "/tmp/verdalo-upload-XXXXXX";
+        folder = mkdtemp(tmpl);
+        ASSERT_EQ(chdir(folder.c_str()), 0);
+
+        // Flat ground and one tree of each kind side by side in front of the camera.
+        for (int i = 0; i < 257; i++)
+            for (int j = 0; j < 257; j++)
+                terrain[i][j] = 0.0f;
+        memset(treeMap, 0, sizeof treeMap);
+        treeMap[120][124] = 1;
+        treeMap[120][132] = 2;
+        eyeX = 100.0f; eyeY = 3.0f; eyeZ = 128.0f;
+        lookX = 1.0f; lookY = 0.0f; lookZ = 0.0f;
+        fovy = 45.0f;
+        billboard = true;
+        reshape(1000, 500);
+    }
+
+    void TearDown() override
+    {
+        std::string clean = "rm -rf '" + folder + "'";
+        if (chdir(previous.c_str()) != 0 || system(clean.c_str()) != 0)
+            ADD_FAILURE() << "cannot clean up " << folder;
+    }
+
+    std::string setUpTrees()
+    {
+        testing::internal::CaptureStderr();
+        initTextures();
+        return testing::internal::GetCapturedStderr();
+    }
+
+    // Draws the trees alone and counts their pixels, read before any swap.
+    void countTrees(int &red, int &green)
+    {
+        float cam[3] = {eyeX, eyeY, eyeZ};
+        glLoadIdentity();
+        lookFromEye();
+        glClearColor(0.5f, 0.5f, 1.0f, 1.0f);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        renderTrees(cam);
+        glFinish();
+        std::vector<unsigned char> px(1000 * 500 * 4);
+        glReadBuffer(GL_BACK);
+        glReadPixels(0, 0, 1000, 500, GL_RGBA, GL_UNSIGNED_BYTE, px.data());
+        red = green = 0;
+        for (size_t p = 0; p < px.size(); p += 4) {
+            red += isRed(&px[p]);
+            green += isGreen(&px[p]);
+        }
+    }
+};
+
+TEST_F(TreeSetUp, ThingsThatAreNotRegularFilesAreRefusedWithoutBeingOpened)
+{
+    writeImage("tree2.tga", 0, 255, 0);
+    struct Case {
+        const char *what;
+        int (*make)();
+    } cases[] = {
+        // Opening a FIFO with no writer would block for good.
+        {"FIFO", [] { return mkfifo("tree1.tga", 0600); }},
+        {"folder", [] { return mkdir("tree1.tga", 0700); }},
+        {"device", [] { return symlink("/dev/zero", "tree1.tga"); }},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_EQ(c.make(), 0);
+        std::string err;
+        {
+            Watchdog watchdog;
+            err = setUpTrees();
+        }
+        EXPECT_EQ(err, "verdalo: tree1.tga is not a regular file; its trees are not drawn\n");
+        int red, green;
+        countTrees(red, green);
+        EXPECT_EQ(red, 0);
+        EXPECT_GT(green, 500) << "the other kind still stands";
+        ASSERT_EQ(remove("tree1.tga"), 0);
+    }
+}
+
+TEST_F(TreeSetUp, ATooLargeImageIsRefusedFromItsHeaderAlone)
+{
+    GLint largest = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &largest);
+    // 23170 x 23170 x 4 bytes is the largest square the image module reads.
+    if (largest >= 23170)
+        GTEST_SKIP() << "this GL takes textures of " << largest << " texels a side";
+    writeSparseImage("tree1.tga", 23170, 23170);
+    writeImage("tree2.tga", 0, 255, 0);
+
+    std::string err;
+    {
+        // Room for the small image, not for the 2 GB one: reading it would fail.
+        AddressLimit limit(256L << 20);
+        ASSERT_TRUE(limit.ok());
+        err = setUpTrees();
+    }
+    EXPECT_EQ(err, "verdalo: tree1.tga is larger than this GL can hold as a texture; its trees are not drawn\n");
+    int red, green;
+    countTrees(red, green);
+    EXPECT_GT(green, 500);
+}
+
+TEST_F(TreeSetUp, AnUploadTheGlRefusesIsNamedAndItsKindSkipped)
+{
+    // 64 MB of pixels: the image module gets them, the GL finds no room for its
+    // copy. Above 32 MB the C library maps every block afresh, never reusing
+    // room it already holds, so the limit bites whatever ran before.
+    const int side = 4096;
+    writeImage("tree1.tga", 255, 0, 0, side, side);
+    writeImage("tree2.tga", 0, 255, 0);
+
+    std::string err;
+    {
+        AddressLimit limit((long)side * side * 4 + (8L << 20));
+        ASSERT_TRUE(limit.ok());
+        err = setUpTrees();
+    }
+    int red, green;
+    countTrees(red, green);
+    EXPECT_GT(green, 500) << "the other kind still stands";
+    if (err.empty() && red > 0)
+        GTEST_SKIP() << "this GL took the upload within the limit";
+    EXPECT_EQ(lines(err), 1) << err;
+    EXPECT_EQ(err.rfind("verdalo: tree1.tga ", 0), 0u) << err;
+    EXPECT_NE(err.find("; its trees are not drawn"), std::string::npos) << err;
+    EXPECT_EQ(red, 0) << "no trees from a texture the GL refused";
+}
+
+// Whether this GL says it takes textures whose sides are not powers of two.
+bool glTakesAnySize()
+{
+    const char *version = (const char *)glGetString(GL_VERSION);
+    const char *extensions = (const char *)glGetString(GL_EXTENSIONS);
+    std::string list = " " + std::string(extensions ? extensions : "") + " ";
+    return (version && atoi(version) >= 2) || list.find(" GL_ARB_texture_non_power_of_two ") != std::string::npos;
+}
+
+const int oldGlIgnored = 77;
+
+TEST_F(TreeSetUp, ANonPowerOfTwoImageIsRefusedOnlyByAGlThatCannotTakeIt)
+{
+    writeImage("tree1.tga", 255, 0, 0, 96, 64);
+    writeImage("tree2.tga", 0, 255, 0, 24, 40);
+    if (glTakesAnySize()) {
+        EXPECT_EQ(setUpTrees(), "");
+        int red, green;
+        countTrees(red, green);
+        EXPECT_GT(red, 500);
+        EXPECT_GT(green, 500);
+    }
+
+    // A GL 1.4 without the extension, asked of Mesa, in a process of its own:
+    // the test below, run alone. Its environment is made before the fork.
+    std::vector<std::string> settings = {"MESA_GL_VERSION_OVERRIDE=1.4",
+                                         "MESA_EXTENSION_OVERRIDE=-GL_ARB_texture_non_power_of_two"};
+    for (char **e = environ; *e; e++)
+        if (strncmp(*e, "MESA_", 5) != 0)
+            settings.push_back(*e);
+    std::vector<char *> env;
+    for (std::string &setting : settings)
+        env.push_back(&setting[0]);
+    env.push_back(nullptr);
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        execle("/proc/self/exe", "tree_upload_tests", "--gtest_also_run_disabled_tests",
+               "--gtest_filter=TreeSetUp.DISABLED_OnAnOldGl", (char *)nullptr, env.data());
+        _exit(127);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    if (WEXITSTATUS(status) == oldGlIgnored)
+        GTEST_SKIP() << "this GL does not let itself be made older";
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "on a GL without textures of any size";
+}
+
+// Run only by the test above, in a process whose GL claims to be 1.4.
+TEST_F(TreeSetUp, DISABLED_OnAnOldGl)
+{
+    if (glTakesAnySize())
+        _exit(oldGlIgnored);
+    writeImage("tree1.tga", 255, 0, 0, 96, 64);
+    writeImage("tree2.tga", 0, 255, 0);
+    EXPECT_EQ(setUpTrees(), "verdalo: tree1.tga has a size that is not a power of two, which this GL cannot take; "
+                            "its trees are not drawn\n");
+    int red, green;
+    countTrees(red, green);
+    EXPECT_EQ(red, 0);
+    EXPECT_GT(green, 500);
+}
+
+}  // namespace
