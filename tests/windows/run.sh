@@ -11,8 +11,9 @@ work=$build/wine-checks
 rm -rf "$work" && mkdir -p "$work"
 
 export WINEPREFIX=$build/wineprefix WINEARCH=win64
-# No .NET or HTML engine prompts while the prefix is made.
-export WINEDLLOVERRIDES="mscoree,mshtml="
+# No .NET or HTML engine prompts while the prefix is made, and no menu entries
+# or file associations written into the user's desktop.
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 wine=/usr/lib/wine/wine64
 wineserver=/usr/lib/wine/wineserver64
 faketime=/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1
@@ -84,7 +85,11 @@ start() {
     exec "$wine" "$exe" >"$work/$name.out" 2>"$work/$name.err" </dev/null) &
   pid=$!
   window=$(timeout 60 xdotool search --sync --onlyvisible --name '^Verdalo$' 2>/dev/null | head -1)
-  [ -n "$window" ] || { fail "$name: window" "none appeared"; return 1; }
+  if [ -z "$window" ]; then
+    fail "$name: window" "none appeared; stderr: $(tr -d '\r' <"$work/$name.err" | tail -3)"
+    kill "$pid" 2>/dev/null
+    return 1
+  fi
   # With no window manager the keyboard follows the pointer.
   xdotool mousemove --window "$window" 500 250
 }
@@ -159,6 +164,7 @@ escape() {
 # With both tree images, as a user starts it.
 if start full "$root/assets"; then
   name=$(xdotool getwindowname "$window")
+  WIDTH=? HEIGHT=?
   eval "$(xdotool getwindowgeometry --shell "$window")"
   [ "$name" = Verdalo ] && pass "full: title '$name'" || fail "full: title" "'$name'"
   # Wine places the drawing area below its own frame, so only the size is checked.
