@@ -52,8 +52,8 @@ linux_only=(
   Turbulence.ExtremeDrawsAtACommonLatticePoint     # seeds and skips found by scanning glibc's sequence
 )
 filter=$(IFS=:; echo "-${linux_only[*]}")
-if "$wine" "$build/tests/windows/windows_unit_tests.exe" --gtest_filter="$filter" \
-    >"$work/unit.txt" 2>"$work/unit.err"; then
+if (cd "$work" && "$wine" "$build/tests/windows/windows_unit_tests.exe" --gtest_filter="$filter" \
+    >"$work/unit.txt" 2>"$work/unit.err"); then
   pass "unit tests under Wine: $(tr -d '\r' <"$work/unit.txt" | grep -E '^\[  PASSED  \]')"
 else
   tr -d '\r' <"$work/unit.txt" | grep -E 'Failure|FAILED' | head -20
