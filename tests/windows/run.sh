@@ -167,7 +167,8 @@ if start full "$root/assets"; then
   WIDTH=? HEIGHT=?
   eval "$(xdotool getwindowgeometry --shell "$window")"
   [ "$name" = Verdalo ] && pass "full: title '$name'" || fail "full: title" "'$name'"
-  # Wine places the drawing area below its own frame, so only the size is checked.
+  # Under Wine the drawing area sits at (104, 123), not where the program puts
+  # it, so only the size is checked.
   [ "$WIDTH"x"$HEIGHT" = 1000x500 ] && pass "full: size 1000x500" || fail "full: size" "${WIDTH}x$HEIGHT"
   if settled "$work/full.png"; then
     read -r sky water land tree <<<"$(census "$work/full.png")"
@@ -184,16 +185,17 @@ if start full "$root/assets"; then
   escape full
 fi
 
-# Without tree1.tga: one line names it, the trees of the other kind still
-# stand, and the program flies on.
+# Without tree1.tga: one line names it, and the program draws and flies on.
 mkdir -p "$work/one-image"
 cp "$root/assets/tree2.tga" "$work/one-image/"
 if start one-image "$work/one-image"; then
   if settled "$work/one-image.png"; then
     read -r sky water land tree <<<"$(census "$work/one-image.png")"
-    # The same clock builds the same world, so only the missing trees differ.
+    # The same clock builds the same world, so only the missing trees differ:
+    # some pixels, but far fewer than another world would change.
     gone=$(differ "$work/one-image.png" "$work/full.png")
-    if [ "$water" -ge 500 ] && [ "$land" -ge 500 ] && [ "$gone" -gt 0 ] 2>/dev/null; then
+    if [ "$water" -ge 500 ] && [ "$land" -ge 500 ] && [ "$gone" -gt 0 ] 2>/dev/null &&
+       [ "$gone" -lt 25000 ]; then
       pass "one-image: terrain drawn; $gone pixels differ from the frame with both kinds"
     else fail "one-image: first frame" "water $water, land $land, $gone pixels differ"; fi
   else fail "one-image: first frame" "no settled frame with terrain"; fi
