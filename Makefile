@@ -9,6 +9,8 @@ CMAKE_FLAGS := -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
 .PHONY: deps build run test test-main test-asan test-fuzz fuzz trees clean tour
 
+WINDOWS_BUILD := build-windows
+
 deps:
 	@tools/install-deps.sh
 
@@ -23,7 +25,7 @@ run: build
 	fi
 	cd assets && exec ../$(BUILD)/verdalo
 
-test: test-main test-asan test-fuzz
+test: test-main test-asan test-fuzz test-windows
 
 test-main: build
 	tools/with-xvfb.sh ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
@@ -69,5 +71,16 @@ bench: deps
 	@cmake --build $(BUILD) -j $(JOBS) --target verdalo_bench
 	tools/with-xvfb.sh $(BUILD)/bench/verdalo_bench
 
+# verdalo.exe for 64-bit Windows, cross-built with mingw-w64 (freeglut built from
+# Debian's source package on the first run, then reused).
+.PHONY: windows test-windows
+windows:
+	@tools/install-windows-deps.sh $(WINDOWS_BUILD)
+	@tools/build-windows.sh $(WINDOWS_BUILD) $(JOBS)
+
+# verdalo.exe and the unit tests built for Windows, run under Wine in a private Xvfb.
+test-windows: windows
+	tools/with-xvfb.sh tests/windows/run.sh $(WINDOWS_BUILD)
+
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(WINDOWS_BUILD)

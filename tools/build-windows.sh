@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# Cross-builds BUILD_DIR/verdalo.exe and its Windows tests with mingw-w64.
+# freeglut (from Debian's source package) and GoogleTest (from Debian's
+# googletest sources) are built once for Windows into BUILD_DIR/deps and reused.
+# Usage: build-windows.sh BUILD_DIR [JOBS]
+set -euo pipefail
+build=$(mkdir -p "${1:?usage: build-windows.sh BUILD_DIR [JOBS]}" && cd "$1" && pwd)
+jobs=${2:-2}
+root=$(cd "$(dirname "$0")/.." && pwd)
+toolchain=$root/cmake/mingw-w64.cmake
+deps=$build/deps
+
+# dep NAME SOURCE_DIR CMAKE_ARGS...: configure, build and install one library.
+dep() {
+  local name=$1 src=$2
+  shift 2
+  echo "building $name for Windows" >&2
+  cmake -S "$src" -B "$build/$name-build" -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
+    -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$deps" -DCMAKE_PREFIX_PATH="$deps" \
+    "$@" >/dev/null
+  cmake --build "$build/$name-build" -j "$jobs" >/dev/null
+  cmake --install "$build/$name-build" >/dev/null
+}
+
+if [ ! -f "$deps/lib/libglut.a" ]; then
+  src=$(ls -d "$build"/freeglut-src/freeglut-*/ | head -1)
+  dep freeglut "$src" -DFREEGLUT_BUILD_SHARED_LIBS=OFF -DFREEGLUT_BUILD_STATIC_LIBS=ON \
+    -DFREEGLUT_BUILD_DEMOS=OFF -DFREEGLUT_REPLACE_GLUT=ON
+fi
+if [ ! -f "$deps/lib/libgtest.a" ]; then
+  dep gtest /usr/src/googletest -DBUILD_GMOCK=OFF -DINSTALL_GTEST=ON
+fi
+
+cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
+  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_PREFIX_PATH="$deps" >/dev/null
+cmake --build "$build" -j "$jobs"
