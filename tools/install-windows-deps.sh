@@ -32,13 +32,15 @@ fi
 
 # freeglut for Windows is built from Debian's own source package.
 if ! ls "$build"/freeglut-src/freeglut-*/CMakeLists.txt >/dev/null 2>&1; then
-  # apt-get source needs a deb-src entry; add one for the installed suite
-  # only when the machine has none.
+  # apt-get source needs a deb-src entry; add them only when the machine has none.
   if ! grep -rqsE '^(deb-src|Types:.*deb-src)' /etc/apt/sources.list /etc/apt/sources.list.d/; then
-    . /etc/os-release
-    echo "adding a deb-src entry for $VERSION_CODENAME to /etc/apt/sources.list.d/verdalo-deb-src.sources" >&2
-    printf 'Types: deb-src\nURIs: http://deb.debian.org/debian\nSuites: %s\nComponents: main\nSigned-By: /usr/share/keyrings/debian-archive-keyring.gpg\n' \
-      "$VERSION_CODENAME" | $sudo tee /etc/apt/sources.list.d/verdalo-deb-src.sources >/dev/null
+    # The same archives as the machine's own deb entries, for sources.
+    echo "adding deb-src entries beside this machine's deb entries in /etc/apt/sources.list.d/verdalo-deb-src.*" >&2
+    for f in /etc/apt/sources.list.d/*.sources; do [ -f "$f" ] && { cat "$f"; echo; }; done \
+      | sed 's/^Types: deb$/Types: deb-src/' \
+      | $sudo tee /etc/apt/sources.list.d/verdalo-deb-src.sources >/dev/null
+    cat /etc/apt/sources.list /etc/apt/sources.list.d/*.list 2>/dev/null | sed -n 's/^deb /deb-src /p' \
+      | $sudo tee /etc/apt/sources.list.d/verdalo-deb-src.list >/dev/null
     updated=""
   fi
   update
