@@ -36,7 +36,7 @@ HAVE_DISPLAY = $(shell [ "$$(uname -s)" = Darwin ] || xdpyinfo >/dev/null 2>&1 &
 # are a normal end of the flight.
 run: build
 	$(if $(HAVE_DISPLAY),,$(error no X display found (DISPLAY='$(DISPLAY)'): make run needs a desktop session))
-	@cd assets && ../$(BUILD)/verdalo; status=$$?; [ $$status -le 1 ] || exit $$status
+	@cd assets && $(abspath $(BUILD))/verdalo; status=$$?; [ $$status -le 1 ] || exit $$status
 
 ifeq ($(shell uname -s),Linux)
 test: $(TEST_STEPS)
