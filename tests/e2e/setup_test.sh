@@ -81,7 +81,27 @@ brew line:xcode-select --install
 none line:none of apt-get dnf pacman zypper brew is here
 EOF
 
-# 3. make run with every dependency there, no dpkg or apt on the PATH and no
+# 3. The fuzzer runtime is asked for by the installed clang's own version, not
+#    by a release's name.
+bin=$(make_path "clang++")
+add_stand_ins "$bin" apt-get apt-cache sudo id
+printf '#!/bin/sh\n[ "$1" = -dumpversion ] && echo 17.0.1\nexit 1\n' >"$bin/clang++"
+chmod +x "$bin/clang++"
+rm -f "$work/log"
+PATH=$bin "$src/tools/install-deps.sh" test >/dev/null 2>&1
+logged | grep -Fxq "apt-get install -y -qq --no-install-recommends libclang-rt-17-dev" ||
+  fail "fuzzer runtime: expected libclang-rt-17-dev alone, got: $(logged)"
+
+# 4. Elsewhere than Linux make test says in one line that its tests need Linux.
+bin=$(make_path "uname")
+printf '#!/bin/sh\necho Darwin\n' >"$bin/uname"
+chmod +x "$bin/uname"
+out=$(cd "$src" && env -u MAKEFLAGS -u MAKELEVEL PATH=$bin make test 2>&1)
+status=$?
+[ $status -ne 0 ] && [ "$(echo "$out" | wc -l)" -eq 1 ] && [[ $out == *"needs Linux"* ]] ||
+  fail "make test off Linux (status $status): $out"
+
+# 5. make run with every dependency there, no dpkg or apt on the PATH and no
 #    display: it builds the program alone and ends with its one line.
 bin=$(make_path "")
 out=$(cd "$src" && env -u DISPLAY -u MAKEFLAGS -u MAKELEVEL PATH=$bin make BUILD="$work/build" JOBS=2 run 2>&1)
@@ -93,7 +113,7 @@ status=$?
 [[ ${out##*$'\n'} == *"no X display found"* ]] || fail "make run's last line: ${out##*$'\n'}"
 [ "$(echo "$out" | wc -l)" -le 3 ] || fail "make run said more than a person needs: $out"
 
-# 4. Under a display, Escape's status 1 is a normal end: make run succeeds.
+# 6. Under a display, Escape's status 1 is a normal end: make run succeeds.
 out=$(cd "$src" && env -u MAKEFLAGS -u MAKELEVEL PATH=$bin tools/with-xvfb.sh bash -c '
   make BUILD="'"$work/build"'" JOBS=2 run & run=$!
   for _ in $(seq 300); do
