@@ -125,6 +125,10 @@ install() {
   local sudo=""
   if [ "$manager" != brew ] && [ "$(id -u)" -ne 0 ]; then
     sudo=sudo
+    have sudo || {
+      echo "install-deps.sh: installing $* needs root and there is no sudo here; run tools/install-deps.sh as root" >&2
+      exit 1
+    }
   fi
   echo "installing with $manager: $*" >&2
   case $manager in
