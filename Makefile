@@ -1,38 +1,59 @@
 # Verdalo: `make run` to fly, `make test` to check everything.
-# Both install what is missing first (Debian packages via apt-get).
+# Both install what is missing first: run-deps what the program needs, deps
+# the test tools as well (tools/install-deps.sh).
 
 JOBS ?= $(shell nproc)
 BUILD := build
 ASAN_BUILD := build-asan
 FUZZ_BUILD := build-fuzz
-CMAKE_FLAGS := -DCMAKE_BUILD_TYPE=RelWithDebInfo
-
-.PHONY: deps build run test test-main test-asan test-fuzz fuzz trees clean tour
-
 WINDOWS_BUILD := build-windows
+BUILD_DIRS := $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(WINDOWS_BUILD)
+CMAKE_FLAGS := -DCMAKE_BUILD_TYPE=RelWithDebInfo
+# The tests and the bench's short run, built into the same folder as the program.
+TEST_FLAGS := -DBUILD_TESTING=ON -DVERDALO_BENCH=ON
+# What make test runs, in order.
+TEST_STEPS := test-main test-asan test-fuzz test-windows
+# CMake's own make calls nest inside this one: no "Entering directory" lines.
+MAKEFLAGS += --no-print-directory
 
-deps:
+.PHONY: run-deps deps build run test test-main test-asan test-fuzz fuzz trees clean tour
+
+run-deps:
 	@tools/install-deps.sh
 
-build: deps
+deps:
+	@tools/install-deps.sh test
+
+# Only the program: compiler warnings and errors are shown, progress is not.
+build: run-deps
 	@cmake -S . -B $(BUILD) $(CMAKE_FLAGS) >/dev/null
-	@cmake --build $(BUILD) -j $(JOBS)
+	@echo "building $(BUILD)/verdalo"
+	@cmake --build $(BUILD) -j $(JOBS) --target verdalo >/dev/null
 
+# macOS has no X display to look for; elsewhere xdpyinfo tells.
+HAVE_DISPLAY = $(shell [ "$$(uname -s)" = Darwin ] || xdpyinfo >/dev/null 2>&1 && echo yes)
+
+# Escape ends the program with status 1 and closing its window with 0: both
+# are a normal end of the flight.
 run: build
-	@if ! xdpyinfo >/dev/null 2>&1; then \
-	  echo "make run: no X display found (DISPLAY='$$DISPLAY'); start it from a desktop session" >&2; \
-	  exit 1; \
-	fi
-	cd assets && exec ../$(BUILD)/verdalo
+	$(if $(HAVE_DISPLAY),,$(error no X display found (DISPLAY='$(DISPLAY)'): make run needs a desktop session))
+	@cd assets && $(abspath $(BUILD))/verdalo; status=$$?; [ $$status -le 1 ] || exit $$status
 
-test: test-main test-asan test-fuzz test-windows
+ifeq ($(shell uname -s),Linux)
+test: $(TEST_STEPS)
+else
+test:
+	$(error make test needs Linux: its tests preload a clock shim into the program and run it under Xvfb)
+endif
 
-test-main: build
+test-main: deps
+	@cmake -S . -B $(BUILD) $(CMAKE_FLAGS) $(TEST_FLAGS) >/dev/null
+	@cmake --build $(BUILD) -j $(JOBS)
 	tools/with-xvfb.sh ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
 
 # The unit tests again, under AddressSanitizer and UndefinedBehaviorSanitizer.
 test-asan: deps
-	@cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DVERDALO_SANITIZE=ON >/dev/null
+	@cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DVERDALO_SANITIZE=ON -DBUILD_TESTING=ON >/dev/null
 	@cmake --build $(ASAN_BUILD) -j $(JOBS)
 	LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0 \
 	  tools/with-xvfb.sh ctest --test-dir $(ASAN_BUILD) -L unit --output-on-failure -j $(JOBS)
@@ -55,20 +76,22 @@ fuzz: $(FUZZ_BUILD)/fuzz_tga
 	$(FUZZ_RUN) -max_total_time=600
 
 # Redraws assets/tree1.tga and assets/tree2.tga; commit them with the generator.
-trees: deps
+trees: run-deps
 	@cmake -S . -B $(BUILD) $(CMAKE_FLAGS) >/dev/null
-	@cmake --build $(BUILD) -j $(JOBS) --target make_trees
+	@cmake --build $(BUILD) -j $(JOBS) --target make_trees >/dev/null
 	$(BUILD)/make_trees assets
 
 # A scripted flight under a private Xvfb, one screenshot per step in build/tour.
-tour: build
+tour: deps
+	@cmake -S . -B $(BUILD) $(CMAKE_FLAGS) >/dev/null
+	@cmake --build $(BUILD) -j $(JOBS) --target verdalo fixedtime >/dev/null
 	tools/tour.sh $(BUILD)/tour
 
-# Every figure timed back to back with its floor, then one table (a few minutes).
+# Each figure timed back to back with its floor, in one table (about a minute).
 .PHONY: bench
 bench: deps
-	@cmake -S . -B $(BUILD) $(CMAKE_FLAGS) >/dev/null
-	@cmake --build $(BUILD) -j $(JOBS) --target verdalo_bench
+	@cmake -S . -B $(BUILD) $(CMAKE_FLAGS) -DVERDALO_BENCH=ON >/dev/null
+	@cmake --build $(BUILD) -j $(JOBS) --target verdalo_bench >/dev/null
 	tools/with-xvfb.sh $(BUILD)/bench/verdalo_bench
 
 # verdalo.exe for 64-bit Windows, cross-built with mingw-w64 (freeglut built from
@@ -83,4 +106,4 @@ test-windows: windows
 	tools/with-xvfb.sh tests/windows/run.sh $(WINDOWS_BUILD)
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(WINDOWS_BUILD)
+	rm -rf $(BUILD_DIRS)

@@ -14,6 +14,11 @@
 
 int main()
 {
+    // Before anything takes a descriptor: a closed standard output must not be
+    // handed to the X connection, and a reader that left must not end the run.
+    keepStandardStreamsOpen();
+    ignoreBrokenPipe();
+
     // The command line is not read: freeglut gets an empty argument list.
     int argc = 1;
     char name[] = "verdalo";

@@ -8,7 +8,11 @@
 #define GL_SILENCE_DEPRECATION
 #include <OpenGL/gl.h>
 #include <OpenGL/glu.h>
+#if defined(VERDALO_FREEGLUT)
+#include <GL/glut.h>  // Homebrew's freeglut, where Apple's GLUT framework is absent
+#else
 #include <GLUT/glut.h>
+#endif
 #else
 // On Windows glut.h brings in what gl.h needs first (APIENTRY, WINGDIAPI).
 #include <GL/glut.h>

@@ -1,0 +1,380 @@
+// `make bench`: what F5 costs before its frame, what a frame costs at the
+// start view and over trees, and the start-up to the first frame with its
+// peak memory. The rebuild and the frame are each timed back to back with a
+// floor, the least work they must do, so that their ratio holds on a busy
+// machine: time is the program's own, ratio the median of the paired ratios.
+#include "app/platform.h"
+
+#include <GL/freeglut.h>
+#include <benchmark/benchmark.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <ctime>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "app/camera.h"
+#include "app/frame.h"
+#include "app/projection.h"
+#include "app/state.h"
+#include "terrain/colourmap.h"
+#include "terrain/heightfield.h"
+#include "trees/billboard.h"
+#include "trees/placement.h"
+#include "trees/sprites.h"
+
+namespace {
+
+const unsigned seed = 6;  // every figure is taken on this world
+// Four displaced midpoints in each of the 21,845 squares of side 2 and more,
+// each with one logarithm and one square root.
+const long midpoints = 4 * 21845;
+
+double seconds(clockid_t clock)
+{
+    timespec t;
+    clock_gettime(clock, &t);
+    return (double)t.tv_sec + (double)t.tv_nsec * 1e-9;
+}
+
+double median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return v.empty() ? 0 : v[v.size() / 2];
+}
+
+void rebuild()
+{
+    treeCount = 0;
+    getHeightField();
+    turbulence();
+    generateTreeMap();
+}
+
+// Draws one rebuild takes: the sequence is replayed from the seed until it
+// reaches the values that follow the rebuild.
+long countDraws()
+{
+    srand(seed);
+    rebuild();
+    int after[4], last[4] = {0, 0, 0, 0};
+    for (int &v : after)
+        v = rand();
+    srand(seed);
+    for (long n = 1; n < 10000000; n++) {
+        std::copy(last + 1, last + 4, last);
+        last[3] = rand();
+        if (n >= 4 && std::equal(last, last + 4, after))
+            return n - 4;
+    }
+    return -1;
+}
+
+template <class T, size_t N> void fill(T (&grid)[N], float value)
+{
+    float *p = (float *)grid;
+    std::fill(p, p + sizeof grid / sizeof(float), value);
+}
+
+// The least any rebuild of this world must do: the same draws, a logarithm
+// and a square root per midpoint, and one store per value of the world.
+void floorWork(long draws)
+{
+    unsigned sum = 0;
+    for (long k = 0; k < draws; k++)
+        sum += (unsigned)rand();
+    float acc = 0;
+    for (long k = 0; k < midpoints; k++) {
+        float s = (float)(k % 1000 + 1) / 1001.0f;
+        acc += (float)std::sqrt(-2.0 * (double)logf(s) / (double)s);
+    }
+    float v = (float)(sum & 255) + acc;
+    fill(terrain, v);
+    fill(terrainTexture1, v), fill(terrainTexture2, v), fill(terrainTexture4, v);
+    fill(terrainTexture8, v), fill(terrainTexture16, v), fill(finalTerrainTexture, v);
+    for (int i = 1; i <= 254; i++)
+        std::fill(treeMap[i] + 1, treeMap[i] + 255, v);
+}
+
+void worldBench(benchmark::State &state)
+{
+    long draws = countDraws();
+    std::vector<double> ratios;
+    double floorSum = 0;
+    for (auto _ : state) {
+        double t[2];
+        for (int half = 0; half < 2; half++) {
+            int floorNow = (half + (int)ratios.size()) % 2;  // each goes first in turn
+            srand(seed);
+            double t0 = seconds(CLOCK_THREAD_CPUTIME_ID);
+            floorNow ? floorWork(draws) : rebuild();
+            t[floorNow] = seconds(CLOCK_THREAD_CPUTIME_ID) - t0;
+        }
+        state.SetIterationTime(t[0]);
+        floorSum += t[1];
+        ratios.push_back(t[0] / t[1]);
+    }
+    state.counters["floor_ms"] = floorSum * 1000 / (double)ratios.size();
+    state.counters["ratio"] = median(ratios);
+    state.counters["draws"] = (double)draws;
+    // The floor writes over the grids: the frames are drawn from the world itself.
+    srand(seed);
+    rebuild();
+}
+
+// ---- The frame ----
+
+struct Sprite {
+    GLuint texture;
+    float base[3], halfWidth;
+    GLfloat turn[16];  // the billboard's rotation for this view
+};
+
+struct View {
+    float eye[3], look[3];
+    GLfloat matrix[16];
+    std::vector<int> cellSprite;  // 256 x 256, -1 where nothing is drawn
+    std::vector<Sprite> sprites;
+    int inView = 0;
+};
+
+std::vector<float> mesh;  // per vertex r, g, b, x, y, z, in the frame's order
+View views[2] = {{{eyeX, eyeY, eyeZ}, {lookX, lookY, lookZ}, {}, {}, {}, 0},  // the start view
+                 // high over the south edge, looking north and down across the land
+                 {{128.0f, 70.0f, 280.0f}, {0.0f, -0.35f, -1.0f}, {}, {}, {}, 0}};
+
+void applyView(const View &v)
+{
+    eyeX = v.eye[0], eyeY = v.eye[1], eyeZ = v.eye[2];
+    lookX = v.look[0], lookY = v.look[1], lookZ = v.look[2];
+}
+
+void addVertex(int a, int b)
+{
+    const float *c = finalTerrainTexture[a][b];
+    mesh.insert(mesh.end(), {c[0], c[1], c[2], (float)a, terrain[a][b] * 0.1f, (float)b});
+}
+
+// What the frame of a view sends, gathered once from the program's own state.
+void prepare(View &v)
+{
+    applyView(v);
+    glLoadIdentity();
+    lookFromEye();
+    glGetFloatv(GL_MODELVIEW_MATRIX, v.matrix);
+    GLdouble model[16], projection[16];
+    GLint viewport[4];
+    std::copy(v.matrix, v.matrix + 16, model);
+    glGetDoublev(GL_PROJECTION_MATRIX, projection);
+    glGetIntegerv(GL_VIEWPORT, viewport);
+
+    v.cellSprite.assign(256 * 256, -1);
+    for (int i = 0; i < 256; i++) {
+        for (int j = 0; j < 256; j++) {
+            int kind = (int)treeMap[i][j] - 1;
+            if (kind < 0 || !glIsTexture(texName[kind]))
+                continue;
+            Sprite s = {texName[kind], {(float)i, terrain[i][j] * 0.1f, (float)j}, kind == 0 ? 3.0f : 1.5f, {}};
+            glPushMatrix();
+            glLoadIdentity();
+            billboardCylindricalBegin(v.eye, s.base);
+            glGetFloatv(GL_MODELVIEW_MATRIX, s.turn);
+            glPopMatrix();
+            v.cellSprite[(size_t)(i * 256 + j)] = (int)v.sprites.size();
+            v.sprites.push_back(s);
+            GLdouble x, y, z;
+            gluProject(s.base[0], s.base[1], s.base[2], model, projection, viewport, &x, &y, &z);
+            v.inView += x >= 0 && x < viewport[2] && y >= 0 && y < viewport[3] && z > 0 && z < 1;
+        }
+    }
+}
+
+// The same GL calls as the program's frame, from ready arrays: the mesh in
+// immediate mode, a matrix push and pop per cell, and each tree's quad.
+void floorFrame(const View &v)
+{
+    glLoadMatrixf(v.matrix);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glBegin(GL_TRIANGLES);
+    for (size_t k = 0; k < mesh.size(); k += 6) {
+        glColor3f(mesh[k], mesh[k + 1], mesh[k + 2]);
+        glVertex3f(mesh[k + 3], mesh[k + 4], mesh[k + 5]);
+    }
+    glEnd();
+    glColor3f(0.5, 0.5, 0.5);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glEnable(GL_ALPHA_TEST);
+    glAlphaFunc(GL_GREATER, 0.0);
+    for (int cell : v.cellSprite) {
+        glPushMatrix();
+        if (cell >= 0) {
+            const Sprite &s = v.sprites[(size_t)cell];
+            glBindTexture(GL_TEXTURE_2D, s.texture);
+            glTranslatef(s.base[0], s.base[1], s.base[2]);
+            glMultMatrixf(s.turn);
+            glBegin(GL_QUADS);
+            glTexCoord2f(0, 0), glVertex3f(-s.halfWidth, 0, 0);
+            glTexCoord2f(1, 0), glVertex3f(s.halfWidth, 0, 0);
+            glTexCoord2f(1, 1), glVertex3f(s.halfWidth, 6, 0);
+            glTexCoord2f(0, 1), glVertex3f(-s.halfWidth, 6, 0);
+            glEnd();
+        }
+        glPopMatrix();
+    }
+    glBindTexture(GL_TEXTURE_2D, 0);
+    glDisable(GL_BLEND);
+    glDisable(GL_ALPHA_TEST);
+    glutSwapBuffers();
+}
+
+// Wall time to glFinish: the drawing is done by the driver, on its own threads.
+void frameBench(benchmark::State &state, int which)
+{
+    const View &v = views[which];
+    applyView(v);
+    std::vector<double> ratios;
+    double floorSum = 0;
+    for (auto _ : state) {
+        double t[2];
+        for (int half = 0; half < 2; half++) {
+            int floorNow = (half + (int)ratios.size()) % 2;
+            double t0 = seconds(CLOCK_MONOTONIC);
+            floorNow ? floorFrame(v) : display();
+            glFinish();
+            t[floorNow] = seconds(CLOCK_MONOTONIC) - t0;
+        }
+        state.SetIterationTime(t[0]);
+        floorSum += t[1];
+        ratios.push_back(t[0] / t[1]);
+    }
+    state.counters["floor_ms"] = floorSum * 1000 / (double)ratios.size();
+    state.counters["ratio"] = median(ratios);
+    state.counters["in_view"] = v.inView;
+}
+
+// ---- The real program, from outside ----
+
+long peakKb(pid_t pid)
+{
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind("VmHWM:", 0) == 0)
+            return atol(line.c_str() + 6);
+    return -1;
+}
+
+// Start to first frame, in seconds, with the peak resident set then; -1 on failure.
+double startOnce(long &peak)
+{
+    int fds[2];
+    if (pipe(fds) != 0)
+        return -1;
+    double t0 = seconds(CLOCK_MONOTONIC);
+    pid_t pid = fork();
+    if (pid == 0) {
+        close(fds[0]);
+        setenv("LD_PRELOAD", PRELOAD, 1);
+        setenv("FIXED_TIME", std::to_string(seed).c_str(), 1);
+        setenv("VERDALO_FIRST_FRAME_FD", std::to_string(fds[1]).c_str(), 1);
+        if (chdir(VERDALO_ASSETS) == 0)
+            execl(VERDALO_BINARY, "verdalo", (char *)nullptr);
+        _exit(127);
+    }
+    close(fds[1]);
+    pollfd p = {fds[0], POLLIN, 0};
+    char byte;
+    bool shown = pid > 0 && poll(&p, 1, 30000) == 1 && read(fds[0], &byte, 1) == 1;
+    double t = seconds(CLOCK_MONOTONIC) - t0;
+    peak = shown ? peakKb(pid) : -1;
+    if (pid > 0) {
+        kill(pid, SIGKILL);
+        waitpid(pid, nullptr, 0);
+    }
+    close(fds[0]);
+    return shown ? t : -1;
+}
+
+void startupBench(benchmark::State &state)
+{
+    long peak = 0;
+    for (auto _ : state) {
+        long kb;
+        double t = startOnce(kb);
+        if (t < 0) {
+            state.SkipWithError("the program showed no first frame");
+            break;
+        }
+        state.SetIterationTime(t);
+        peak = std::max(peak, kb);
+    }
+    state.counters["peak_MiB"] = (double)peak / 1024;
+}
+
+// A window like the program's, its tree textures and the world of the seed.
+bool setUp()
+{
+    int argc = 1;
+    char name[] = "verdalo_bench";
+    char *argv[] = {name, nullptr};
+    glutInit(&argc, argv);
+    glutInitDisplayMode(GLUT_DOUBLE | GLUT_DEPTH);
+    glutInitWindowPosition(100, 100);
+    glutInitWindowSize(width, height);
+    glutCreateWindow("Verdalo bench");
+    glClearColor(0.5f, 0.5f, 1.0f, 1.0f);
+    // Frames are drawn by the benchmarks; GLUT only has to put the window on screen.
+    static bool exposed = false;
+    glutDisplayFunc([] { exposed = true; });
+    glutReshapeFunc([](int, int) {});
+    while (!exposed)
+        glutMainLoopEvent();
+    char here[4096];
+    if (!getcwd(here, sizeof here) || chdir(VERDALO_ASSETS) != 0)
+        return false;
+    initTextures();
+    if (chdir(here) != 0)
+        return false;
+    reshape(width, height);
+    srand(seed);
+    rebuild();
+    mesh.reserve((size_t)256 * 256 * 36);
+    for (int i = 0; i < 256; i++) {
+        for (int j = 0; j < 256; j++) {
+            addVertex(i, j), addVertex(i + 1, j + 1), addVertex(i, j + 1);
+            addVertex(i, j), addVertex(i + 1, j), addVertex(i + 1, j + 1);
+        }
+    }
+    for (View &v : views)
+        prepare(v);
+    return true;
+}
+
+}  // namespace
+
+int main(int argc, char **argv)
+{
+    benchmark::Initialize(&argc, argv);
+    if (!setUp()) {
+        fprintf(stderr, "verdalo_bench: cannot read the tree images in %s\n", VERDALO_ASSETS);
+        return 1;
+    }
+    printf("GL: %s, %s; world of seed %u: %i trees\n", (const char *)glGetString(GL_RENDERER),
+           (const char *)glGetString(GL_VERSION), seed, treeCount);
+    benchmark::RegisterBenchmark("world rebuild", worldBench)->Unit(benchmark::kMillisecond)->UseManualTime();
+    benchmark::RegisterBenchmark("frame, start view", frameBench, 0)->Unit(benchmark::kMillisecond)->UseManualTime();
+    benchmark::RegisterBenchmark("frame, over trees", frameBench, 1)->Unit(benchmark::kMillisecond)->UseManualTime();
+    benchmark::RegisterBenchmark("start-up to first frame", startupBench)
+        ->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(5);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
