@@ -36,11 +36,15 @@ if ! ls "$build"/freeglut-src/freeglut-*/CMakeLists.txt >/dev/null 2>&1; then
   if ! grep -rqsE '^(deb-src|Types:.*deb-src)' /etc/apt/sources.list /etc/apt/sources.list.d/; then
     # The same archives as the machine's own deb entries, for sources.
     echo "adding deb-src entries beside this machine's deb entries in /etc/apt/sources.list.d/verdalo-deb-src.*" >&2
-    for f in /etc/apt/sources.list.d/*.sources; do [ -f "$f" ] && { cat "$f"; echo; }; done \
-      | sed 's/^Types: deb$/Types: deb-src/' \
-      | $sudo tee /etc/apt/sources.list.d/verdalo-deb-src.sources >/dev/null
-    cat /etc/apt/sources.list /etc/apt/sources.list.d/*.list 2>/dev/null | sed -n 's/^deb /deb-src /p' \
-      | $sudo tee /etc/apt/sources.list.d/verdalo-deb-src.list >/dev/null
+    deb822="" oneline=""
+    for f in /etc/apt/sources.list.d/*.sources; do
+      [ -f "$f" ] && deb822+="$(sed 's/^Types: deb$/Types: deb-src/' "$f")"$'\n\n'
+    done
+    for f in /etc/apt/sources.list /etc/apt/sources.list.d/*.list; do
+      [ -f "$f" ] && oneline+="$(sed -n 's/^deb /deb-src /p' "$f")"$'\n'
+    done
+    [ -z "${deb822//[$'\n']/}" ] || printf '%s' "$deb822" | $sudo tee /etc/apt/sources.list.d/verdalo-deb-src.sources >/dev/null
+    [ -z "${oneline//[$'\n']/}" ] || printf '%s' "$oneline" | $sudo tee /etc/apt/sources.list.d/verdalo-deb-src.list >/dev/null
     updated=""
   fi
   update
