@@ -50,6 +50,30 @@ double median(std::vector<double> v)
     return v.empty() ? 0 : v[v.size() / 2];
 }
 
+// Times work and its floor back to back, each going first in turn, so that a
+// busy machine slows both alike. The iteration time is the work's; the
+// counters give the floor's mean and the median of the paired ratios.
+template <class Work, class Floor>
+void timeWithFloor(benchmark::State &state, clockid_t clock, Work work, Floor floorRun)
+{
+    std::vector<double> ratios;
+    double floorSum = 0;
+    for (auto _ : state) {
+        double t[2];
+        for (int half = 0; half < 2; half++) {
+            int floorNow = (half + (int)ratios.size()) % 2;
+            double t0 = seconds(clock);
+            floorNow ? floorRun() : work();
+            t[floorNow] = seconds(clock) - t0;
+        }
+        state.SetIterationTime(t[0]);
+        floorSum += t[1];
+        ratios.push_back(t[0] / t[1]);
+    }
+    state.counters["floor_ms"] = floorSum * 1000 / (double)ratios.size();
+    state.counters["ratio"] = median(ratios);
+}
+
 void rebuild()
 {
     treeCount = 0;
@@ -106,23 +130,9 @@ void floorWork(long draws)
 void worldBench(benchmark::State &state)
 {
     long draws = countDraws();
-    std::vector<double> ratios;
-    double floorSum = 0;
-    for (auto _ : state) {
-        double t[2];
-        for (int half = 0; half < 2; half++) {
-            int floorNow = (half + (int)ratios.size()) % 2;  // each goes first in turn
-            srand(seed);
-            double t0 = seconds(CLOCK_THREAD_CPUTIME_ID);
-            floorNow ? floorWork(draws) : rebuild();
-            t[floorNow] = seconds(CLOCK_THREAD_CPUTIME_ID) - t0;
-        }
-        state.SetIterationTime(t[0]);
-        floorSum += t[1];
-        ratios.push_back(t[0] / t[1]);
-    }
-    state.counters["floor_ms"] = floorSum * 1000 / (double)ratios.size();
-    state.counters["ratio"] = median(ratios);
+    // Thread CPU time: the rebuild runs on this thread alone.
+    timeWithFloor(state, CLOCK_THREAD_CPUTIME_ID, [] { srand(seed), rebuild(); },
+                  [draws] { srand(seed), floorWork(draws); });
     state.counters["draws"] = (double)draws;
     // The floor writes over the grids: the frames are drawn from the world itself.
     srand(seed);
@@ -240,23 +250,8 @@ void frameBench(benchmark::State &state, int which)
 {
     const View &v = views[which];
     applyView(v);
-    std::vector<double> ratios;
-    double floorSum = 0;
-    for (auto _ : state) {
-        double t[2];
-        for (int half = 0; half < 2; half++) {
-            int floorNow = (half + (int)ratios.size()) % 2;
-            double t0 = seconds(CLOCK_MONOTONIC);
-            floorNow ? floorFrame(v) : display();
-            glFinish();
-            t[floorNow] = seconds(CLOCK_MONOTONIC) - t0;
-        }
-        state.SetIterationTime(t[0]);
-        floorSum += t[1];
-        ratios.push_back(t[0] / t[1]);
-    }
-    state.counters["floor_ms"] = floorSum * 1000 / (double)ratios.size();
-    state.counters["ratio"] = median(ratios);
+    timeWithFloor(state, CLOCK_MONOTONIC, [] { display(), glFinish(); },
+                  [&v] { floorFrame(v), glFinish(); });
     state.counters["in_view"] = v.inView;
 }
 
