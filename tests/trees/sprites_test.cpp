@@ -14,6 +14,7 @@
 #include "app/state.h"
 #include "image/tga.h"
 #include "tests/support/frames.h"
+#include "tests/trees/tree_folder.h"
 #include "trees/billboard.h"
 #include "trees/sprites.h"
 
@@ -72,27 +73,6 @@ TEST(Billboard, NormalizeScalesToUnitLength)
 
 // ---- The tree pass, drawn for real and read back ----
 
-// A tree image: an opaque colour on the left half, alpha 0 (white underneath) on the right.
-void writeImage(const char *name, unsigned char r, unsigned char g, unsigned char b, bool halfClear,
-                int w = 8, int h = 8, int depth = 32)
-{
-    int bytes = depth / 8;
-    unsigned char *pixels = (unsigned char *)malloc((size_t)(w * h * bytes));
-    for (int y = 0; y < h; y++)
-        for (int x = 0; x < w; x++) {
-            unsigned char *p = pixels + (y * w + x) * bytes;
-            bool clear = halfClear && x >= w / 2;
-            p[0] = clear ? 255 : r;
-            p[1] = clear ? 255 : g;
-            p[2] = clear ? 255 : b;
-            if (bytes == 4)
-                p[3] = clear ? 0 : 255;
-        }
-    ASSERT_EQ(tgaSave(name, (short)w, (short)h, (unsigned char)depth, pixels), tgaStatusOk);
-}
-
-bool isRed(const unsigned char *p) { return p[0] >= 126 && p[0] <= 129 && p[1] == 0 && p[2] == 0; }
-bool isGreen(const unsigned char *p) { return p[0] == 0 && p[1] >= 126 && p[1] <= 129 && p[2] == 0; }
 bool isGrey(const unsigned char *p) { return p[0] > 100 && p[0] == p[1] && p[1] == p[2]; }
 
 struct Counts {
@@ -100,49 +80,28 @@ struct Counts {
     int redTop = -1, redBottom = 100000;
 };
 
-class TreePass : public ::testing::Test {
+class TreePass : public TreeFolder {
 protected:
-    std::string folder, previous;
-
     void SetUp() override
     {
-        char buf[4096];
-        previous = getcwd(buf, sizeof buf);
-        char tmpl[] = "/tmp/verdalo-sprites-XXXXXX";
-        folder = mkdtemp(tmpl);
-        ASSERT_EQ(chdir(folder.c_str()), 0);
-
-        // Flat ground at height 0, a plain dark blue, and two trees one behind
-        // the other as seen from the camera below: the near one is drawn first.
+        TreeFolder::SetUp();
+        if (HasFatalFailure())
+            return;
+        // Flat ground in a plain dark blue, and two trees one behind the other
+        // as seen from the camera: the near one is drawn first.
+        lookAcrossFlatGround();
         for (int i = 0; i < 257; i++)
             for (int j = 0; j < 257; j++) {
-                terrain[i][j] = 0.0f;
                 finalTerrainTexture[i][j][0] = 0.0f;
                 finalTerrainTexture[i][j][1] = 0.0f;
                 finalTerrainTexture[i][j][2] = 0.25f;
             }
-        memset(treeMap, 0, sizeof treeMap);
         treeMap[110][128] = 1;
         treeMap[120][128] = 2;
-
-        eyeX = 100.0f; eyeY = 3.0f; eyeZ = 128.0f;
-        lookX = 1.0f; lookY = 0.0f; lookZ = 0.0f;
         walkDelta = pitchDelta = flyDelta = 0;
         yawDelta = 0.0f;
-        fovy = 45.0f;
         wireframe = false;
-        billboard = true;
         glClearColor(0.5f, 0.5f, 1.0f, 1.0f);
-        reshape(1000, 500);
-    }
-
-    void TearDown() override
-    {
-        unlink((folder + "/tree1.tga").c_str());
-        unlink((folder + "/tree2.tga").c_str());
-        if (chdir(previous.c_str()) != 0)
-            ADD_FAILURE() << "cannot go back to " << previous;
-        rmdir(folder.c_str());
     }
 
     // Draws one frame and counts its pixels as they were just before the swap.

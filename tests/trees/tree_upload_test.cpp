@@ -21,6 +21,7 @@
 #include "app/state.h"
 #include "image/tga.h"
 #include "trees/sprites.h"
+#include "tests/trees/tree_folder.h"
 
 // Allocation failures must come back as null pointers under the sanitizers
 // too, as they do for the GL's own allocations without them.
@@ -30,20 +31,6 @@ extern "C" const char *__asan_default_options()
 }
 
 namespace {
-
-// An opaque w x h image of one colour.
-void writeImage(const char *name, unsigned char r, unsigned char g, unsigned char b, int w = 8, int h = 8)
-{
-    unsigned char *pixels = (unsigned char *)malloc((size_t)w * h * 4);
-    ASSERT_NE(pixels, nullptr);
-    for (size_t p = 0; p < (size_t)w * h; p++) {
-        pixels[4 * p] = r;
-        pixels[4 * p + 1] = g;
-        pixels[4 * p + 2] = b;
-        pixels[4 * p + 3] = 255;
-    }
-    ASSERT_EQ(tgaSave(name, (short)w, (short)h, 32, pixels), tgaStatusOk);
-}
 
 // A header claiming w x h at 32 bits, then (sparse) room for all its pixels.
 void writeSparseImage(const char *name, int w, int h)
@@ -110,40 +97,17 @@ int lines(const std::string &text)
     return (int)std::count(text.begin(), text.end(), '\n');
 }
 
-bool isRed(const unsigned char *p) { return p[0] >= 126 && p[0] <= 129 && p[1] == 0 && p[2] == 0; }
-bool isGreen(const unsigned char *p) { return p[0] == 0 && p[1] >= 126 && p[1] <= 129 && p[2] == 0; }
-
-class TreeSetUp : public ::testing::Test {
+class TreeSetUp : public TreeFolder {
 protected:
-    std::string folder, previous;
-
     void SetUp() override
     {
-        char buf[4096];
-        previous = getcwd(buf, sizeof buf);
-        char tmpl[] = "/tmp/verdalo-upload-XXXXXX";
-        folder = mkdtemp(tmpl);
-        ASSERT_EQ(chdir(folder.c_str()), 0);
-
-        // Flat ground and one tree of each kind side by side in front of the camera.
-        for (int i = 0; i < 257; i++)
-            for (int j = 0; j < 257; j++)
-                terrain[i][j] = 0.0f;
-        memset(treeMap, 0, sizeof treeMap);
+        TreeFolder::SetUp();
+        if (HasFatalFailure())
+            return;
+        // One tree of each kind side by side in front of the camera.
+        lookAcrossFlatGround();
         treeMap[120][124] = 1;
         treeMap[120][132] = 2;
-        eyeX = 100.0f; eyeY = 3.0f; eyeZ = 128.0f;
-        lookX = 1.0f; lookY = 0.0f; lookZ = 0.0f;
-        fovy = 45.0f;
-        billboard = true;
-        reshape(1000, 500);
-    }
-
-    void TearDown() override
-    {
-        std::string clean = "rm -rf '" + folder + "'";
-        if (chdir(previous.c_str()) != 0 || system(clean.c_str()) != 0)
-            ADD_FAILURE() << "cannot clean up " << folder;
     }
 
     std::string setUpTrees()
@@ -232,7 +196,7 @@ TEST_F(TreeSetUp, AnUploadTheGlRefusesIsNamedAndItsKindSkipped)
     // copy. Above 32 MB the C library maps every block afresh, never reusing
     // room it already holds, so the limit bites whatever ran before.
     const int side = 4096;
-    writeImage("tree1.tga", 255, 0, 0, side, side);
+    writeImage("tree1.tga", 255, 0, 0, false, side, side);
     writeImage("tree2.tga", 0, 255, 0);
 
     std::string err;
@@ -265,8 +229,8 @@ const int oldGlIgnored = 77;
 
 TEST_F(TreeSetUp, ANonPowerOfTwoImageIsRefusedOnlyByAGlThatCannotTakeIt)
 {
-    writeImage("tree1.tga", 255, 0, 0, 96, 64);
-    writeImage("tree2.tga", 0, 255, 0, 24, 40);
+    writeImage("tree1.tga", 255, 0, 0, false, 96, 64);
+    writeImage("tree2.tga", 0, 255, 0, false, 24, 40);
     if (glTakesAnySize()) {
         EXPECT_EQ(setUpTrees(), "");
         int red, green;
@@ -306,7 +270,7 @@ TEST_F(TreeSetUp, DISABLED_OnAnOldGl)
 {
     if (glTakesAnySize())
         _exit(oldGlIgnored);
-    writeImage("tree1.tga", 255, 0, 0, 96, 64);
+    writeImage("tree1.tga", 255, 0, 0, false, 96, 64);
     writeImage("tree2.tga", 0, 255, 0);
     EXPECT_EQ(setUpTrees(), "verdalo: tree1.tga has a size that is not a power of two, which this GL cannot take; "
                             "its trees are not drawn\n");

@@ -1,0 +1,81 @@
+// What the tree set-up tests share: each test in its own empty working folder
+// (where the set-up looks for tree1.tga and tree2.tga), tree images of one
+// colour, and the colours the tree pass draws them in.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "app/projection.h"
+#include "app/state.h"
+#include "image/tga.h"
+
+// An opaque w x h image of one colour; with halfClear its right half is
+// alpha 0 over white, which the alpha test must cut away.
+inline void writeImage(const char *name, unsigned char r, unsigned char g, unsigned char b, bool halfClear = false,
+                       int w = 8, int h = 8, int depth = 32)
+{
+    int bytes = depth / 8;
+    unsigned char *pixels = (unsigned char *)malloc((size_t)w * h * bytes);
+    ASSERT_NE(pixels, nullptr);
+    for (int y = 0; y < h; y++)
+        for (int x = 0; x < w; x++) {
+            unsigned char *p = pixels + ((size_t)y * w + x) * bytes;
+            bool clear = halfClear && x >= w / 2;
+            p[0] = clear ? 255 : r;
+            p[1] = clear ? 255 : g;
+            p[2] = clear ? 255 : b;
+            if (bytes == 4)
+                p[3] = clear ? 0 : 255;
+        }
+    ASSERT_EQ(tgaSave(name, (short)w, (short)h, (unsigned char)depth, pixels), tgaStatusOk);
+}
+
+// Texels enter at half their colour.
+inline bool isRed(const unsigned char *p) { return p[0] >= 126 && p[0] <= 129 && p[1] == 0 && p[2] == 0; }
+inline bool isGreen(const unsigned char *p) { return p[0] == 0 && p[1] >= 126 && p[1] <= 129 && p[2] == 0; }
+
+class TreeFolder : public ::testing::Test {
+protected:
+    std::string folder, previous;
+
+    void SetUp() override
+    {
+        char buf[4096];
+        ASSERT_NE(getcwd(buf, sizeof buf), nullptr);
+        previous = buf;
+        char tmpl[] = "/tmp/verdalo-trees-XXXXXX";
+        ASSERT_NE(mkdtemp(tmpl), nullptr);
+        folder = tmpl;
+        ASSERT_EQ(chdir(folder.c_str()), 0);
+    }
+
+    void TearDown() override
+    {
+        std::error_code failed;
+        if (chdir(previous.c_str()) != 0)
+            ADD_FAILURE() << "cannot go back to " << previous;
+        std::filesystem::remove_all(folder, failed);
+        if (failed)
+            ADD_FAILURE() << "cannot clean up " << folder;
+    }
+
+    // Flat ground at height 0, and the eye 3 units above it at (100, 3, 128)
+    // looking along +x, with billboarding on.
+    void lookAcrossFlatGround()
+    {
+        for (int i = 0; i < 257; i++)
+            for (int j = 0; j < 257; j++)
+                terrain[i][j] = 0.0f;
+        memset(treeMap, 0, sizeof treeMap);
+        eyeX = 100.0f; eyeY = 3.0f; eyeZ = 128.0f;
+        lookX = 1.0f; lookY = 0.0f; lookZ = 0.0f;
+        fovy = 45.0f;
+        billboard = true;
+        reshape(1000, 500);
+    }
+};
