@@ -139,7 +139,7 @@ bool Session::startServer()
     return true;
 }
 
-Session::Session(const std::string &workdir, long fixedTime)
+Session::Session(const std::string &workdir, long fixedTime, int stdoutFd)
 {
     if (!startServer())
         throw std::runtime_error("no Xvfb display could be started");
@@ -149,14 +149,18 @@ Session::Session(const std::string &workdir, long fixedTime)
         throw std::runtime_error("pipe");
     pid_ = fork();
     if (pid_ == 0) {
-        dup2(out[1], 1);
+        dup2(stdoutFd == captureOutput ? out[1] : stdoutFd, 1);
         dup2(err[1], 2);
+        signal(SIGPIPE, SIG_DFL);  // as a shell hands it over
         if (chdir(workdir.c_str()) != 0)
             _exit(126);
         setenv("DISPLAY", display_.c_str(), 1);
         setenv("LD_PRELOAD", FIXEDTIME_LIB ":" SWAPCOUNT_LIB, 1);
         setenv("FIXED_TIME", std::to_string(fixedTime).c_str(), 1);
         setenv("SWAP_COUNT_FD", std::to_string(dup(swaps[1])).c_str(), 1);
+        // Closed last, so that none of the above takes its number.
+        if (stdoutFd == closedOutput)
+            close(1);
         execl(VERDALO_BINARY, "verdalo", (char *)nullptr);
         _exit(127);
     }
@@ -289,7 +293,9 @@ bool Session::waitUntilIdle()
 
 Picture Session::settledPicture()
 {
-    waitUntilIdle();
+    // An ended program has no window left to grab (import would wait for it).
+    if (!waitUntilIdle() || !running())
+        return Picture();
     return parsePpm(x11("import -window " + window_ + " -depth 8 ppm:-"));
 }
 

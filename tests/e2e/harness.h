@@ -33,8 +33,13 @@ bool isSky(Rgb c);
 
 class Session {
 public:
+    // Where the program's standard output goes: to the session (readLine),
+    // nowhere (the descriptor closed, as some launchers start programs), or
+    // to a descriptor of the test's own.
+    static const int captureOutput = -2, closedOutput = -1;
+
     // Starts Xvfb and the program in workdir with time() fixed at fixedTime.
-    explicit Session(const std::string &workdir, long fixedTime = 1700000000L);
+    explicit Session(const std::string &workdir, long fixedTime = 1700000000L, int stdoutFd = captureOutput);
     ~Session();
     Session(const Session &) = delete;
     Session &operator=(const Session &) = delete;
@@ -46,7 +51,8 @@ public:
     std::string title();
     Geometry geometry();
 
-    // Waits until the program has drawn everything asked of it, then grabs its window.
+    // Waits until the program has drawn everything asked of it, then grabs its
+    // window; an empty picture when it has ended or its frames did not come.
     Picture settledPicture();
     // Waits until the program has swapped at least the frames that the events
     // sent so far imply, then until no more come; false (and a test failure)
