@@ -279,7 +279,7 @@ double startOnce(long &peak)
         close(fds[0]);
         setenv("LD_PRELOAD", PRELOAD, 1);
         setenv("FIXED_TIME", std::to_string(seed).c_str(), 1);
-        setenv("VERDALO_FIRST_FRAME_FD", std::to_string(fds[1]).c_str(), 1);
+        setenv("SWAP_COUNT_FD", std::to_string(fds[1]).c_str(), 1);
         if (chdir(VERDALO_ASSETS) == 0)
             execl(VERDALO_BINARY, "verdalo", (char *)nullptr);
         _exit(127);
