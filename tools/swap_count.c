@@ -1,7 +1,8 @@
-/* Preloaded into the program by the end-to-end tests: after every buffer swap,
-   once the X server holds the new frame, one byte goes to the descriptor named
-   by SWAP_COUNT_FD. A test counts them to know when each event's frame is on
-   screen. Without SWAP_COUNT_FD the swap is only passed on. */
+/* Preloaded into the program by the end-to-end tests and the bench: after
+   every buffer swap, once the X server holds the new frame, one byte goes to
+   the descriptor named by SWAP_COUNT_FD. A test counts them to know when each
+   event's frame is on screen; the bench times the first. Without
+   SWAP_COUNT_FD the swap is only passed on. */
 #define _GNU_SOURCE
 #include <dlfcn.h>
 #include <stdlib.h>

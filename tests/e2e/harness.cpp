@@ -11,7 +11,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <sstream>
 #include <stdexcept>
 #include <gtest/gtest.h>
@@ -409,12 +408,3 @@ int Session::waitForExit(double seconds)
     return running() ? -1 : exitStatus_;
 }
 
-long Session::residentKb()
-{
-    std::ifstream status("/proc/" + std::to_string(pid_) + "/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.rfind("VmRSS:", 0) == 0)
-            return atol(line.c_str() + 6);
-    return -1;
-}

@@ -76,7 +76,6 @@ public:
     std::string errorOutput();             // everything on standard error so far
     int waitForExit(double seconds);       // exit status, or -1 if still running
     bool running();
-    long residentKb();
 
     // Runs a command against this session's display; returns its standard output.
     std::string x11(const std::string &command, int *status = nullptr);
