@@ -24,50 +24,40 @@
 
 #include <cstdio>
 
-#if defined(_WIN32)
 #include <fcntl.h>
+#if defined(_WIN32)
 #include <io.h>
 #else
-#include <fcntl.h>
 #include <signal.h>
 #include <unistd.h>
 #endif
 
-// True when path names a regular file: a FIFO, a device or a directory would
-// block or mislead a reader that expects an image.
-inline bool isRegularFile(const char *path)
-{
 #if defined(_WIN32)
-    struct _stat64 st;
-    return _stat64(path, &st) == 0 && (st.st_mode & _S_IFMT) == _S_IFREG;
+typedef struct _stat64 fileStatus;
+inline int statPath(const char *path, fileStatus *st) { return _stat64(path, st); }
+inline int statStream(FILE *file, fileStatus *st) { return _fstat64(_fileno(file), st); }
+inline bool isRegularMode(unsigned mode) { return (mode & _S_IFMT) == _S_IFREG; }
 #else
-    struct stat st;
-    return stat(path, &st) == 0 && S_ISREG(st.st_mode);
+typedef struct stat fileStatus;
+inline int statPath(const char *path, fileStatus *st) { return stat(path, st); }
+inline int statStream(FILE *file, fileStatus *st) { return fstat(fileno(file), st); }
+inline bool isRegularMode(mode_t mode) { return S_ISREG(mode); }
 #endif
+
+// What is at a path or behind an open stream. Only a regular file is read as
+// an image: a FIFO would block its reader, a device or a folder mislead it.
+enum FileKind { fileMissing, fileRegular, fileOther };
+
+inline FileKind pathKind(const char *path)
+{
+    fileStatus st;
+    return statPath(path, &st) != 0 ? fileMissing : isRegularMode(st.st_mode) ? fileRegular : fileOther;
 }
 
-// The same for a file already open, checked on its descriptor.
-inline bool isRegularStream(FILE *file)
+inline FileKind streamKind(FILE *file)
 {
-#if defined(_WIN32)
-    struct _stat64 st;
-    return _fstat64(_fileno(file), &st) == 0 && (st.st_mode & _S_IFMT) == _S_IFREG;
-#else
-    struct stat st;
-    return fstat(fileno(file), &st) == 0 && S_ISREG(st.st_mode);
-#endif
-}
-
-// True when something of any kind, a folder or a device too, is at path.
-inline bool pathExists(const char *path)
-{
-#if defined(_WIN32)
-    struct _stat64 st;
-    return _stat64(path, &st) == 0;
-#else
-    struct stat st;
-    return stat(path, &st) == 0;
-#endif
+    fileStatus st;
+    return statStream(file, &st) != 0 ? fileMissing : isRegularMode(st.st_mode) ? fileRegular : fileOther;
 }
 
 // Puts /dev/null (NUL on Windows) on any of descriptors 0, 1 and 2 that a

@@ -236,7 +236,7 @@ int tgaSave(const char *filename, short width, short height, unsigned char pixel
     tgaSwapRedBlue(imageData, size, bytesPerPixel);
     fwrite(imageData, 1, (size_t)size, file);
 
-    bool regular = isRegularStream(file);
+    bool regular = streamKind(file) == fileRegular;
     bool failed = ferror(file) != 0;
     if (fclose(file) != 0)
         failed = true;

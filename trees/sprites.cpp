@@ -80,8 +80,9 @@ static const char *headerProblem(const tgaInfo *image)
 // file is opened: a FIFO would block start-up until a writer came.
 static const char *loadTree(const char *filename, tgaInfo **image)
 {
-    if (!isRegularFile(filename))
-        return pathExists(filename) ? "is not a regular file" : "cannot be opened";
+    FileKind kind = pathKind(filename);
+    if (kind != fileRegular)
+        return kind == fileOther ? "is not a regular file" : "cannot be opened";
     FILE *file = fopen(filename, "rb");
     if (!file)
         return "cannot be opened";
