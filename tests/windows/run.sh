@@ -16,7 +16,8 @@ export WINEPREFIX=$build/wineprefix WINEARCH=win64
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 wine=/usr/lib/wine/wine64
 wineserver=/usr/lib/wine/wineserver64
-faketime=/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1
+# Wherever this system's multiarch layout put it.
+faketime=$(ls /usr/lib/*/faketime/libfaketime.so.1 /usr/lib/faketime/libfaketime.so.1 2>/dev/null | head -n1)
 
 # Windows' time() cannot be reached by the LD_PRELOAD shim, but libfaketime
 # underneath Wine freezes the clock it reads; the program then seeds with this.
@@ -27,6 +28,11 @@ passed=0
 failed=0
 pass() { echo "ok   $1"; passed=$((passed + 1)); }
 fail() { echo "FAIL $1: $2"; failed=$((failed + 1)); }
+
+if [ -z "$faketime" ]; then
+  echo "FAIL faketime: libfaketime.so.1 not found (package libfaketime)"
+  exit 1
+fi
 
 # Wine's desktop and services keep the standard streams of whatever starts
 # Wine first; started here, they write to a log and hold no pipe of ours.
