@@ -89,7 +89,6 @@ protected:
             return;
         // Flat ground in a plain dark blue, and two trees one behind the other
         // as seen from the camera: the near one is drawn first.
-        lookAcrossFlatGround();
         for (int i = 0; i < 257; i++)
             for (int j = 0; j < 257; j++) {
                 finalTerrainTexture[i][j][0] = 0.0f;

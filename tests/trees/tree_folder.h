@@ -39,6 +39,7 @@ inline void writeImage(const char *name, unsigned char r, unsigned char g, unsig
 inline bool isRed(const unsigned char *p) { return p[0] >= 126 && p[0] <= 129 && p[1] == 0 && p[2] == 0; }
 inline bool isGreen(const unsigned char *p) { return p[0] == 0 && p[1] >= 126 && p[1] <= 129 && p[2] == 0; }
 
+// Each test in its own folder, looking across flat ground with no trees.
 class TreeFolder : public ::testing::Test {
 protected:
     std::string folder, previous;
@@ -52,6 +53,7 @@ protected:
         ASSERT_NE(mkdtemp(tmpl), nullptr);
         folder = tmpl;
         ASSERT_EQ(chdir(folder.c_str()), 0);
+        lookAcrossFlatGround();
     }
 
     void TearDown() override

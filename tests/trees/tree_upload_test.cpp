@@ -105,7 +105,6 @@ protected:
         if (HasFatalFailure())
             return;
         // One tree of each kind side by side in front of the camera.
-        lookAcrossFlatGround();
         treeMap[120][124] = 1;
         treeMap[120][132] = 2;
     }
