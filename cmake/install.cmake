@@ -6,7 +6,7 @@
 set(VERDALO_APP_ID org.verdalo.verdalo)
 set(VERDALO_MAINTAINER "Verdalo developers <verdalo@example.org>")
 # The release's date as seconds since 1970: the metadata, the manual page and
-# the changelog all give it, and the same sources build the same files.
+# the changelog all give it, and the same sources make the same files.
 set(VERDALO_RELEASE_EPOCH 1796990400)
 set(_epoch "$ENV{SOURCE_DATE_EPOCH}")
 set(ENV{SOURCE_DATE_EPOCH} ${VERDALO_RELEASE_EPOCH})
@@ -33,47 +33,38 @@ install(TARGETS verdalo RUNTIME DESTINATION ${VERDALO_BINDIR})
 install(FILES assets/tree1.tga assets/tree2.tga DESTINATION ${VERDALO_DATADIR})
 
 set(_made ${PROJECT_BINARY_DIR}/package)
-if(NOT WIN32)
-  # Makes package/verdalo.png from assets/tree1.tga (`make trees`).
-  add_executable(make_icon tools/make_icon.cpp)
-  target_link_libraries(make_icon PRIVATE verdalo_image)
-  set_target_properties(make_icon PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR})
-endif()
 if(WIN32)
   configure_file(package/windows-readme.txt ${_made}/README.txt @ONLY NEWLINE_STYLE CRLF)
-  configure_file(LICENSE ${_made}/LICENSE.txt COPYONLY)
+  configure_file(LICENSE ${_made}/LICENSE.txt @ONLY NEWLINE_STYLE CRLF)
   install(FILES ${_made}/README.txt ${_made}/LICENSE.txt DESTINATION .)
 else()
   configure_file(package/verdalo.metainfo.xml.in ${_made}/${VERDALO_APP_ID}.metainfo.xml @ONLY)
   install(FILES ${_made}/${VERDALO_APP_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
   install(FILES package/verdalo.png DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/128x128/apps)
   install(FILES README.md LICENSE package/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR})
-
-  configure_file(package/changelog.in ${_made}/changelog @ONLY)
-  add_custom_command(OUTPUT ${_made}/changelog.gz
-    COMMAND gzip -9nf -k ${_made}/changelog
-    DEPENDS ${_made}/changelog)
-  add_custom_target(verdalo_changelog ALL DEPENDS ${_made}/changelog.gz)
-  install(FILES ${_made}/changelog.gz DESTINATION ${CMAKE_INSTALL_DOCDIR})
-
   # The menu entry and the manual page name the folders the install really
-  # uses, so they are written when it runs, straight into their place.
-  # VERDALO_PREFIX in the environment, where set, is the prefix they are meant
-  # for when that is not the one installed into (an archive's, see
-  # cmake/cpack-options.cmake).
+  # uses, so they are written when it runs (cmake/install-written.cmake).
   install(CODE "
     set(VERDALO_BINDIR [[${VERDALO_BINDIR}]])
     set(VERDALO_DATADIR [[${VERDALO_DATADIR}]])
     set(VERDALO_DATAROOTDIR [[${CMAKE_INSTALL_DATADIR}]])
     set(VERDALO_MANDIR [[${CMAKE_INSTALL_MANDIR}]])
+    set(VERDALO_DOCDIR [[${CMAKE_INSTALL_DOCDIR}]])
     set(VERDALO_SOURCE [[${PROJECT_SOURCE_DIR}]])
-    set(PROJECT_VERSION [[${PROJECT_VERSION}]])
+    set(VERDALO_MAINTAINER [[${VERDALO_MAINTAINER}]])
     set(VERDALO_RELEASE_DATE [[${VERDALO_RELEASE_DATE}]])
-    include([[${CMAKE_CURRENT_LIST_DIR}/install-entry.cmake]])
+    set(VERDALO_CHANGELOG_DATE [[${VERDALO_CHANGELOG_DATE}]])
+    set(PROJECT_VERSION [[${PROJECT_VERSION}]])
+    include([[${CMAKE_CURRENT_LIST_DIR}/install-written.cmake]])
   ")
+
+  # Makes package/verdalo.png from assets/tree1.tga (`make trees`).
+  add_executable(make_icon tools/make_icon.cpp)
+  target_link_libraries(make_icon PRIVATE verdalo_image)
+  set_target_properties(make_icon PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR})
 endif()
 
-# Packages: cmake/package.cmake (make package) and make package-windows.
+# The packages: cmake/package.cmake (make package) and make package-windows.
 set(CPACK_PACKAGE_NAME verdalo)
 set(CPACK_PACKAGE_VENDOR "The Verdalo developers")
 set(CPACK_PACKAGE_CONTACT "${VERDALO_MAINTAINER}")
