@@ -105,8 +105,8 @@ windows:
 	@tools/install-windows-deps.sh $(WINDOWS_BUILD)
 	@tools/build-windows.sh $(WINDOWS_BUILD) $(JOBS)
 
-# verdalo.exe and the unit tests built for Windows, run under Wine in a private Xvfb.
-test-windows: windows
+# verdalo.exe, the unit tests built for Windows and the zip, run under Wine in a private Xvfb.
+test-windows: package-windows
 	tools/with-xvfb.sh tests/windows/run.sh $(WINDOWS_BUILD)
 
 # The program, its tree images, menu entry, icon, manual page and docs, into
