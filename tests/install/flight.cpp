@@ -31,6 +31,27 @@ std::string readFile(const fs::path &path)
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
+std::vector<std::string> installedFiles(const std::string &top, const std::string &program)
+{
+    std::vector<std::string> files = {
+        program,
+        "share/applications/verdalo.desktop",
+        "share/doc/verdalo/LICENSE",
+        "share/doc/verdalo/README.md",
+        "share/doc/verdalo/changelog.gz",
+        "share/doc/verdalo/copyright",
+        "share/icons/hicolor/128x128/apps/verdalo.png",
+        "share/man/man6/verdalo.6.gz",
+        "share/metainfo/org.verdalo.verdalo.metainfo.xml",
+        "share/verdalo/tree1.tga",
+        "share/verdalo/tree2.tga",
+    };
+    for (std::string &f : files)
+        f = top + f;
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
 std::string commandOutput(const std::string &command, int *status)
 {
     std::string out;

@@ -18,6 +18,10 @@ std::vector<std::string> filesUnder(const fs::path &root);
 
 std::string readFile(const fs::path &path);
 
+// Every file an install writes, sorted, each under top; the program's own
+// path is given, as it differs between the GNU layout and the .deb.
+std::vector<std::string> installedFiles(const std::string &top, const std::string &program);
+
 // Runs a shell command; its standard output, and its exit status in *status.
 std::string commandOutput(const std::string &command, int *status = nullptr);
 

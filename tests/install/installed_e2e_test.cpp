@@ -12,23 +12,10 @@ namespace {
 const fs::path prefix = INSTALL_PREFIX;
 const std::string program = (prefix / "bin/verdalo").string();
 
-const std::vector<std::string> installedFiles = {
-    "bin/verdalo",
-    "share/applications/verdalo.desktop",
-    "share/doc/verdalo/LICENSE",
-    "share/doc/verdalo/README.md",
-    "share/doc/verdalo/changelog.gz",
-    "share/doc/verdalo/copyright",
-    "share/icons/hicolor/128x128/apps/verdalo.png",
-    "share/man/man6/verdalo.6.gz",
-    "share/metainfo/org.verdalo.verdalo.metainfo.xml",
-    "share/verdalo/tree1.tga",
-    "share/verdalo/tree2.tga",
-};
 
 TEST(InstalledFiles, EveryFileInItsPlaceAndNoOther)
 {
-    EXPECT_EQ(filesUnder(prefix), installedFiles);
+    EXPECT_EQ(filesUnder(prefix), installedFiles("", "bin/verdalo"));
     struct stat st;
     ASSERT_EQ(stat(program.c_str(), &st), 0);
     EXPECT_TRUE(st.st_mode & S_IXOTH) << "the program can be run by everyone";

@@ -20,29 +20,6 @@ std::string architecture()
 const fs::path deb = packages / ("verdalo_" VERDALO_VERSION "_" + architecture() + ".deb");
 const fs::path archive = packages / "verdalo-" VERDALO_VERSION "-Linux.tar.gz";
 
-// Every file of the install but the program, whose folder differs.
-const std::vector<std::string> sharedFiles = {
-    "share/applications/verdalo.desktop",
-    "share/doc/verdalo/LICENSE",
-    "share/doc/verdalo/README.md",
-    "share/doc/verdalo/changelog.gz",
-    "share/doc/verdalo/copyright",
-    "share/icons/hicolor/128x128/apps/verdalo.png",
-    "share/man/man6/verdalo.6.gz",
-    "share/metainfo/org.verdalo.verdalo.metainfo.xml",
-    "share/verdalo/tree1.tga",
-    "share/verdalo/tree2.tga",
-};
-
-std::vector<std::string> expected(const std::string &top, const std::string &program)
-{
-    std::vector<std::string> files = {top + program};
-    for (const std::string &f : sharedFiles)
-        files.push_back(top + f);
-    std::sort(files.begin(), files.end());
-    return files;
-}
-
 // The plain files of a `tar tv` style listing, without a leading "./".
 std::vector<std::string> listedFiles(const std::string &listing)
 {
@@ -66,7 +43,7 @@ TEST(DebianPackage, HoldsEveryFileAndDependsOnTheGlutRuntime)
     std::string listing = commandOutput("dpkg-deb -c '" + deb.string() + "'", &status);
     ASSERT_EQ(status, 0);
     // Debian keeps the programs of games in /usr/games.
-    EXPECT_EQ(listedFiles(listing), expected("usr/", "games/verdalo"));
+    EXPECT_EQ(listedFiles(listing), installedFiles("usr/", "games/verdalo"));
 
     std::string depends = commandOutput("dpkg-deb -f '" + deb.string() + "' Depends", &status);
     ASSERT_EQ(status, 0);
@@ -95,7 +72,7 @@ TEST(LinuxArchive, HoldsTheGnuLayoutMeantForUsrLocal)
     std::string listing = commandOutput("tar -tvzf '" + archive.string() + "'", &status);
     ASSERT_EQ(status, 0);
     std::string top = "verdalo-" VERDALO_VERSION "-Linux/";
-    EXPECT_EQ(listedFiles(listing), expected(top, "bin/verdalo"));
+    EXPECT_EQ(listedFiles(listing), installedFiles(top, "bin/verdalo"));
 
     std::string entry =
         commandOutput("tar -xzOf '" + archive.string() + "' '" + top + "share/applications/verdalo.desktop'");
