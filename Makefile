@@ -7,7 +7,8 @@ BUILD := build
 ASAN_BUILD := build-asan
 FUZZ_BUILD := build-fuzz
 WINDOWS_BUILD := build-windows
-BUILD_DIRS := $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(WINDOWS_BUILD)
+PACKAGE_BUILD := build-package
+BUILD_DIRS := $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(WINDOWS_BUILD) $(PACKAGE_BUILD)
 CMAKE_FLAGS := -DCMAKE_BUILD_TYPE=RelWithDebInfo
 # The tests and the bench's short run, built into the same folder as the program.
 TEST_FLAGS := -DBUILD_TESTING=ON -DVERDALO_BENCH=ON
@@ -75,11 +76,14 @@ test-fuzz: $(FUZZ_BUILD)/fuzz_tga
 fuzz: $(FUZZ_BUILD)/fuzz_tga
 	$(FUZZ_RUN) -max_total_time=600
 
-# Redraws assets/tree1.tga and assets/tree2.tga; commit them with the generator.
+# Redraws assets/tree1.tga and assets/tree2.tga, and the icon made from the
+# first; commit them with the generator.
 trees: run-deps
 	@cmake -S . -B $(BUILD) $(CMAKE_FLAGS) >/dev/null
 	@cmake --build $(BUILD) -j $(JOBS) --target make_trees >/dev/null
 	$(BUILD)/make_trees assets
+	@cmake --build $(BUILD) -j $(JOBS) --target make_icon >/dev/null
+	$(BUILD)/make_icon assets/tree1.tga package/verdalo.png
 
 # A scripted flight under a private Xvfb, one screenshot per step in build/tour.
 tour: deps
@@ -101,9 +105,36 @@ windows:
 	@tools/install-windows-deps.sh $(WINDOWS_BUILD)
 	@tools/build-windows.sh $(WINDOWS_BUILD) $(JOBS)
 
-# verdalo.exe and the unit tests built for Windows, run under Wine in a private Xvfb.
-test-windows: windows
+# verdalo.exe, the unit tests built for Windows and the zip, run under Wine in a private Xvfb.
+test-windows: package-windows
 	tools/with-xvfb.sh tests/windows/run.sh $(WINDOWS_BUILD)
+
+# The program, its tree images, menu entry, icon, manual page and docs, into
+# PREFIX (cmake --install). What it wrote is kept in $(BUILD)/installed.txt,
+# apart from CMake's own list, which every install rewrites (the tests' too);
+# uninstall removes those files, and the program's own folders once empty.
+PREFIX ?= /usr/local
+INSTALLED := $(BUILD)/installed.txt
+.PHONY: install uninstall package package-windows
+install: build
+	cmake --install $(BUILD) --prefix $(PREFIX)
+	@cp $(BUILD)/install_manifest.txt $(INSTALLED)
+
+uninstall:
+	@[ -f $(INSTALLED) ] || { echo "nothing installed from $(BUILD)" >&2; exit 1; }
+	xargs -d '\n' rm -f <$(INSTALLED)
+	@grep -E '/verdalo/[^/]+$$' $(INSTALLED) | xargs -d '\n' -n1 dirname | sort -u | \
+	  xargs -d '\n' rmdir --ignore-fail-on-non-empty
+	@rm $(INSTALLED)
+
+# build-package/verdalo_VERSION_ARCH.deb and verdalo-VERSION-Linux.tar.gz.
+package:
+	@tools/install-deps.sh package
+	cmake -DBUILD=$(PACKAGE_BUILD) -DJOBS=$(JOBS) -P cmake/package.cmake
+
+# build-windows/verdalo-VERSION-win64.zip: verdalo.exe, its images and a note.
+package-windows: windows
+	cd $(WINDOWS_BUILD) && cpack -G ZIP
 
 clean:
 	rm -rf $(BUILD_DIRS)

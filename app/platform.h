@@ -23,10 +23,16 @@
 #include <sys/stat.h>
 
 #include <cstdio>
+#include <cstring>
 
 #include <fcntl.h>
 #if defined(_WIN32)
 #include <io.h>
+#include <windows.h>
+#elif defined(__APPLE__)
+#include <mach-o/dyld.h>
+#include <signal.h>
+#include <unistd.h>
 #else
 #include <signal.h>
 #include <unistd.h>
@@ -58,6 +64,38 @@ inline FileKind streamKind(FILE *file)
 {
     fileStatus st;
     return statStream(file, &st) != 0 ? fileMissing : isRegularMode(st.st_mode) ? fileRegular : fileOther;
+}
+
+// The folder the running program's file lies in, without a trailing
+// separator; false where the system cannot say or it does not fit.
+inline bool programFolder(char *folder, size_t size)
+{
+    if (size < 2)
+        return false;
+#if defined(_WIN32)
+    DWORD length = GetModuleFileNameA(nullptr, folder, (DWORD)size);
+    if (length == 0 || length >= size)
+        return false;
+#elif defined(__APPLE__)
+    uint32_t capacity = (uint32_t)size;
+    if (_NSGetExecutablePath(folder, &capacity) != 0)
+        return false;
+#else
+    ssize_t length = readlink("/proc/self/exe", folder, size);
+    if (length <= 0 || (size_t)length >= size)
+        return false;
+    folder[length] = '\0';
+#endif
+    char *slash = strrchr(folder, '/');
+#if defined(_WIN32)
+    char *backslash = strrchr(folder, '\\');
+    if (!slash || (backslash && backslash > slash))
+        slash = backslash;
+#endif
+    if (!slash || slash == folder)
+        return false;
+    *slash = '\0';
+    return true;
 }
 
 // Puts /dev/null (NUL on Windows) on any of descriptors 0, 1 and 2 that a

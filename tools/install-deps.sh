@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # Installs what this machine lacks of what Verdalo needs: for the program a
 # C++ compiler, make, CMake, the OpenGL, GLU and GLUT development files and
-# xdpyinfo (make run's display check); with "test" the test tools as well.
+# xdpyinfo (make run's display check); with "package" what make package needs
+# besides (dpkg-shlibdeps); with "test" the test tools as well.
 # What is missing is found as the build finds it (commands on PATH,
 # pkg-config, then CMake's own find modules), never by asking a package
 # database, so when nothing is missing no package manager is called.
-#   tools/install-deps.sh [test]
+#   tools/install-deps.sh [package|test]
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 mode=${1:-run}
@@ -32,6 +33,11 @@ xvfb        xvfb             -                 -             -                 -
 xwininfo    x11-utils        -                 -             -                 -
 xdotool     xdotool          -                 -             -                 -
 imagemagick imagemagick      -                 -             -                 -
+dpkg-shlibdeps dpkg-dev      -                 -             -                 -
+lintian     lintian          -                 -             -                 -
+desktop-file-validate desktop-file-utils - -      -                 -
+appstreamcli appstream       -                 -             -                 -
+man         man-db           -                 -             -                 -
 '
 
 label() {
@@ -94,8 +100,9 @@ found() {
 run_commands=(compiler make cmake)
 [ "$(uname -s)" = Darwin ] || run_commands+=(xdpyinfo)
 rounds=("${run_commands[*]}" "gl glu glut")
+[ "$mode" = run ] || rounds[0]+=" dpkg-shlibdeps"
 if [ "$mode" = test ]; then
-  rounds[0]+=" clang xvfb xwininfo xdotool imagemagick"
+  rounds[0]+=" clang xvfb xwininfo xdotool imagemagick lintian desktop-file-validate appstreamcli man"
   rounds[1]+=" gtest benchmark fuzzer"
 fi
 

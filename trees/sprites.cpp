@@ -9,6 +9,7 @@
 #include "app/state.h"
 #include "image/tga.h"
 #include "trees/billboard.h"
+#include "trees/treefiles.h"
 
 // Whether each tree kind has a texture to draw with.
 static bool kindReady[2];
@@ -155,8 +156,9 @@ void initTextures()
 {
     glEnable(GL_DEPTH_TEST);
     glGenTextures(4, texName);
-    kindReady[0] = setUpTree(texName[0], "tree1.tga");
-    kindReady[1] = setUpTree(texName[1], "tree2.tga");
+    char path[2][4096];
+    kindReady[0] = setUpTree(texName[0], findTreeImage("tree1.tga", path[0], sizeof path[0]));
+    kindReady[1] = setUpTree(texName[1], findTreeImage("tree2.tga", path[1], sizeof path[1]));
 }
 
 // Corners in drawing order, as (s, t) then (x, y) in the sprite's own plane z = 0.

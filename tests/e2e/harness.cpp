@@ -138,8 +138,9 @@ bool Session::startServer()
     return true;
 }
 
-Session::Session(const std::string &workdir, long fixedTime, int stdoutFd)
+Session::Session(const std::string &workdir, long fixedTime, int stdoutFd, const std::string &program)
 {
+    std::string binary = program.empty() ? verdaloBinary() : program;
     if (!startServer())
         throw std::runtime_error("no Xvfb display could be started");
 
@@ -160,7 +161,7 @@ Session::Session(const std::string &workdir, long fixedTime, int stdoutFd)
         // Closed last, so that none of the above takes its number.
         if (stdoutFd == closedOutput)
             close(1);
-        execl(VERDALO_BINARY, "verdalo", (char *)nullptr);
+        execl(binary.c_str(), "verdalo", (char *)nullptr);
         _exit(127);
     }
     close(out[1]);

@@ -38,8 +38,10 @@ public:
     // to a descriptor of the test's own.
     static const int captureOutput = -2, closedOutput = -1;
 
-    // Starts Xvfb and the program in workdir with time() fixed at fixedTime.
-    explicit Session(const std::string &workdir, long fixedTime = 1700000000L, int stdoutFd = captureOutput);
+    // Starts Xvfb and the program in workdir with time() fixed at fixedTime;
+    // program is the build's own unless another (an installed one) is given.
+    explicit Session(const std::string &workdir, long fixedTime = 1700000000L, int stdoutFd = captureOutput,
+                     const std::string &program = "");
     ~Session();
     Session(const Session &) = delete;
     Session &operator=(const Session &) = delete;

@@ -212,5 +212,34 @@ if start one-image "$work/one-image"; then
   escape one-image
 fi
 
+# The zip that make package-windows made: verdalo.exe beside both images, its
+# note and licence; unpacked, the exe draws trees started in its own folder
+# and, with the images beside it, from a folder without any.
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
+top=verdalo-$version-win64
+mkdir -p "$work/zip" "$work/no-images"
+if (cd "$work/zip" && cmake -E tar xf "$build/$top.zip"); then
+  listed=$(cd "$work/zip" && find . -type f | sort | tr '\n' ' ')
+  want="./$top/LICENSE.txt ./$top/README.txt ./$top/tree1.tga ./$top/tree2.tga ./$top/verdalo.exe "
+  [ "$listed" = "$want" ] && pass "zip: holds $want" || fail "zip: files" "$listed"
+  grep -q $'\r$' "$work/zip/$top/README.txt" && pass "zip: README.txt has Windows line ends" ||
+    fail "zip: README.txt" "no CRLF"
+  exe=$work/zip/$top/verdalo.exe
+  for from in zip:"$work/zip/$top" elsewhere:"$work/no-images"; do
+    name=zip-${from%%:*}
+    start "$name" "${from#*:}" || continue
+    if settled "$work/$name.png"; then
+      read -r sky water land tree <<<"$(census "$work/$name.png")"
+      [ "$tree" -ge 20 ] && pass "$name: first frame has $tree tree pixels" || fail "$name: first frame" "tree $tree"
+    else fail "$name: first frame" "no settled frame with terrain"; fi
+    lines=$(program_lines "$work/$name.err")
+    [ -z "$lines" ] && pass "$name: nothing on stderr from the program" || fail "$name: stderr" "$lines"
+    f5 "$name"
+    escape "$name"
+  done
+else
+  fail "zip" "cannot unpack $build/$top.zip"
+fi
+
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]
