@@ -7,12 +7,13 @@ BUILD := build
 ASAN_BUILD := build-asan
 FUZZ_BUILD := build-fuzz
 WINDOWS_BUILD := build-windows
-BUILD_DIRS := $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(WINDOWS_BUILD)
+WEB_BUILD := build-web
+BUILD_DIRS := $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(WINDOWS_BUILD) $(WEB_BUILD)
 CMAKE_FLAGS := -DCMAKE_BUILD_TYPE=RelWithDebInfo
 # The tests and the bench's short run, built into the same folder as the program.
 TEST_FLAGS := -DBUILD_TESTING=ON -DVERDALO_BENCH=ON
 # What make test runs, in order.
-TEST_STEPS := test-main test-asan test-fuzz test-windows
+TEST_STEPS := test-main test-web test-asan test-fuzz test-windows
 # CMake's own make calls nest inside this one: no "Entering directory" lines.
 MAKEFLAGS += --no-print-directory
 
@@ -107,3 +108,24 @@ test-windows: windows
 
 clean:
 	rm -rf $(BUILD_DIRS)
+
+# The page in build-web/ (index.html, verdalo.js, .wasm, .data), built with
+# emscripten from the same CMakeLists.txt.
+.PHONY: web serve-web test-web
+WEB_CONFIGURE = emcmake cmake -S . -B $(WEB_BUILD) -DCMAKE_BUILD_TYPE=Release >/dev/null
+web:
+	@tools/install-web-deps.sh
+	@$(WEB_CONFIGURE) -DBUILD_TESTING=OFF
+	@echo "building $(WEB_BUILD)/index.html"
+	@cmake --build $(WEB_BUILD) -j $(JOBS) --target verdalo >/dev/null
+
+# Serves the page on 127.0.0.1 only, on a free port, and prints the address.
+serve-web: web
+	@node tools/serve-web.mjs $(WEB_BUILD)
+
+# The unit tests under node and the page in headless Chromium.
+test-web: test-main
+	@tools/install-web-deps.sh test
+	@$(WEB_CONFIGURE) -DBUILD_TESTING=ON
+	@cmake --build $(WEB_BUILD) -j $(JOBS)
+	tools/with-xvfb.sh ctest --test-dir $(WEB_BUILD) --output-on-failure -j $(JOBS)
