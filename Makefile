@@ -119,13 +119,25 @@ web:
 	@echo "building $(WEB_BUILD)/index.html"
 	@cmake --build $(WEB_BUILD) -j $(JOBS) --target verdalo >/dev/null
 
+# The browser's figures: a frame against its floor in the page, and the page's
+# load to its first frame.
+.PHONY: bench-web
+bench-web:
+	@tools/install-web-deps.sh test
+	@$(WEB_CONFIGURE) -DBUILD_TESTING=OFF -DVERDALO_BENCH=ON
+	@cmake --build $(WEB_BUILD) -j $(JOBS) --target verdalo verdalo_web_bench >/dev/null
+	VERDALO_WEB_BUILD=$(abspath $(WEB_BUILD)) node bench/web_bench.mjs
+
 # Serves the page on 127.0.0.1 only, on a free port, and prints the address.
 serve-web: web
 	@node tools/serve-web.mjs $(WEB_BUILD)
 
-# The unit tests under node and the page in headless Chromium.
-test-web: test-main
+# The unit tests under node and the page in headless Chromium, whose frames
+# are compared with the desktop program's (build/native_frames).
+test-web: deps
 	@tools/install-web-deps.sh test
+	@cmake -S . -B $(BUILD) $(CMAKE_FLAGS) $(TEST_FLAGS) >/dev/null
+	@cmake --build $(BUILD) -j $(JOBS) --target native_frames >/dev/null
 	@$(WEB_CONFIGURE) -DBUILD_TESTING=ON
 	@cmake --build $(WEB_BUILD) -j $(JOBS)
 	tools/with-xvfb.sh ctest --test-dir $(WEB_BUILD) --output-on-failure -j $(JOBS)

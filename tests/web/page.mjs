@@ -26,9 +26,10 @@ const chromiumFlags = [
   '--hide-scrollbars', '--mute-audio', '--window-size=1100,700',
 ];
 
-// Opens the page with Date.now() frozen at seed seconds, which is what the
-// program's time(0) reads. Every console message and page error is kept.
-export async function openPage(seed) {
+// Opens the page (or another file of the folder) with Date.now() frozen at
+// seed seconds, which is what the program's time(0) reads. Every console
+// message and page error is kept.
+export async function openPage(seed, file = '') {
   const { server, url } = await serveFolder(pageFolder);
   const browser = await puppeteer.launch({
     executablePath: findChromium(), headless: true, args: chromiumFlags,
@@ -42,8 +43,8 @@ export async function openPage(seed) {
   page.on('response', (r) => { if (r.status() >= 400) errors.push(`${r.status()} for ${r.url()}`); });
   page.on('load', () => loads.push(Date.now()));
   await page.evaluateOnNewDocument((ms) => { Date.now = () => ms; }, seed * 1000);
-  await page.goto(url);
-  await waitForSwaps(page, 1);
+  await page.goto(url + file);
+  if (!file) await waitForSwaps(page, 1);
   const session = {
     browser, page, server, messages, errors, loads,
     async close() {
