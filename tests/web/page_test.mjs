@@ -5,7 +5,7 @@ import { execSync } from 'node:child_process';
 import fs from 'node:fs';
 import { after, before, describe, it } from 'node:test';
 
-import { canvasHeight, canvasWidth, census, differing, grab, openPage, swaps, waitForSwaps } from './page.mjs';
+import { canvasWidth, census, differing, grab, openPage, shotFolder, swaps, waitForSwaps } from './page.mjs';
 
 // A second whose world shows water, land, snow and trees from the start view.
 const seed = 1700000300;
@@ -122,6 +122,8 @@ describe('the page', { concurrency: false }, () => {
     assert.equal(await page.evaluate(() => window.beforeF5), true, 'the page reloaded');
     assert.equal(session.loads.length, 1);
     assert.ok(differing(before, after) > 10000, 'F5 drew the same world');
+    // The page as a person sees it, for the README.
+    await page.screenshot({ path: `${shotFolder}/page.png`, clip: { x: 0, y: 0, width: 1000, height: 540 } });
   });
 
   it('the buttons toggle wireframe and billboards, and toggle back', async () => {
