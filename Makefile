@@ -8,12 +8,13 @@ ASAN_BUILD := build-asan
 FUZZ_BUILD := build-fuzz
 WINDOWS_BUILD := build-windows
 PACKAGE_BUILD := build-package
-BUILD_DIRS := $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(WINDOWS_BUILD) $(PACKAGE_BUILD)
+WEB_BUILD := build-web
+BUILD_DIRS := $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(WINDOWS_BUILD) $(PACKAGE_BUILD) $(WEB_BUILD)
 CMAKE_FLAGS := -DCMAKE_BUILD_TYPE=RelWithDebInfo
 # The tests and the bench's short run, built into the same folder as the program.
 TEST_FLAGS := -DBUILD_TESTING=ON -DVERDALO_BENCH=ON
 # What make test runs, in order.
-TEST_STEPS := test-main test-asan test-fuzz test-windows
+TEST_STEPS := test-main test-web test-asan test-fuzz test-windows
 # CMake's own make calls nest inside this one: no "Entering directory" lines.
 MAKEFLAGS += --no-print-directory
 
@@ -138,3 +139,36 @@ package-windows: windows
 
 clean:
 	rm -rf $(BUILD_DIRS)
+
+# The page in build-web/ (index.html, verdalo.js, .wasm, .data), built with
+# emscripten from the same CMakeLists.txt.
+.PHONY: web serve-web test-web
+WEB_CONFIGURE = emcmake cmake -S . -B $(WEB_BUILD) -DCMAKE_BUILD_TYPE=Release >/dev/null
+web:
+	@tools/install-web-deps.sh
+	@$(WEB_CONFIGURE) -DBUILD_TESTING=OFF
+	@echo "building $(WEB_BUILD)/index.html"
+	@cmake --build $(WEB_BUILD) -j $(JOBS) --target verdalo >/dev/null
+
+# The browser's figures: a frame against its floor in the page, and the page's
+# load to its first frame.
+.PHONY: bench-web
+bench-web:
+	@tools/install-web-deps.sh test
+	@$(WEB_CONFIGURE) -DBUILD_TESTING=OFF -DVERDALO_BENCH=ON
+	@cmake --build $(WEB_BUILD) -j $(JOBS) --target verdalo verdalo_web_bench >/dev/null
+	VERDALO_WEB_BUILD=$(abspath $(WEB_BUILD)) node bench/web_bench.mjs
+
+# Serves the page on 127.0.0.1 only, on a free port, and prints the address.
+serve-web: web
+	@node tools/serve-web.mjs $(WEB_BUILD)
+
+# The unit tests under node and the page in headless Chromium, whose frames
+# are compared with the desktop program's (build/native_frames).
+test-web: deps
+	@tools/install-web-deps.sh test
+	@cmake -S . -B $(BUILD) $(CMAKE_FLAGS) $(TEST_FLAGS) >/dev/null
+	@cmake --build $(BUILD) -j $(JOBS) --target native_frames >/dev/null
+	@$(WEB_CONFIGURE) -DBUILD_TESTING=ON
+	@cmake --build $(WEB_BUILD) -j $(JOBS)
+	tools/with-xvfb.sh ctest --test-dir $(WEB_BUILD) --output-on-failure -j $(JOBS)

@@ -2,6 +2,8 @@
 // GL, GLU and GLUT headers and the few operating-system calls the program
 // makes besides the C library. Every source includes this, never the system
 // GL headers themselves.
+// The web build (emscripten) takes the Linux branch: its GL, GLU and GLUT
+// headers have the same names, and web/gl_web.cpp mends where its GL differs.
 #pragma once
 
 #if defined(__APPLE__)

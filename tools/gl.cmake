@@ -1,5 +1,9 @@
 # OpenGL, GLU and GLUT, found the same way by the build and by the set-up
 # script's probe (tools/probe), so that both agree on what is missing.
+if(EMSCRIPTEN)
+  include(${PROJECT_SOURCE_DIR}/cmake/web.cmake)
+  return()
+endif()
 set(OpenGL_GL_PREFERENCE LEGACY)
 find_package(OpenGL)
 find_package(GLUT)

@@ -155,7 +155,12 @@ Session::Session(const std::string &workdir, long fixedTime, int stdoutFd, const
         if (chdir(workdir.c_str()) != 0)
             _exit(126);
         setenv("DISPLAY", display_.c_str(), 1);
-        setenv("LD_PRELOAD", FIXEDTIME_LIB ":" SWAPCOUNT_LIB, 1);
+        // Anything more to preload (the web's random source) comes from VERDALO_PRELOAD.
+        const char *extra = getenv("VERDALO_PRELOAD");
+        std::string preload = FIXEDTIME_LIB ":" SWAPCOUNT_LIB;
+        if (extra && *extra)
+            preload = preload + ":" + extra;
+        setenv("LD_PRELOAD", preload.c_str(), 1);
         setenv("FIXED_TIME", std::to_string(fixedTime).c_str(), 1);
         setenv("SWAP_COUNT_FD", std::to_string(dup(swaps[1])).c_str(), 1);
         // Closed last, so that none of the above takes its number.
