@@ -58,7 +58,7 @@ probe_missing() {
   if [ -z "$probed" ]; then
     local tests=OFF
     [ "$mode" = test ] && tests=ON
-    if ! cmake -S "$top/tools/probe" -B "$scratch/probe" -DOUT="$scratch/missing" -DPROBE_TESTS=$tests \
+    if ! cmake -S "$top/cmake/probe" -B "$scratch/probe" -DOUT="$scratch/missing" -DPROBE_TESTS=$tests \
       >"$scratch/probe.log" 2>&1; then
       echo "install-deps.sh: CMake cannot configure a C++ project here:" \
         "$(grep -m1 -i error "$scratch/probe.log" || echo "no reason given")" >&2

@@ -12,9 +12,7 @@
 #include "app/state.h"
 #include "tests/support/frames.h"
 #include "tests/support/start_view.h"
-#include "terrain/colourmap.h"
-#include "terrain/heightfield.h"
-#include "trees/placement.h"
+#include "app/world.h"
 
 namespace {
 
@@ -240,10 +238,7 @@ TEST_F(Input, F5RebuildsTheWorldAndPrintsItsTreeCount)
     int expected[2];
     float firstCorner;
     for (int k = 0; k < 2; k++) {
-        treeCount = 0;
-        getHeightField();
-        turbulence();
-        generateTreeMap();
+        buildWorld();
         expected[k] = treeCount;
         if (k == 0)
             firstCorner = terrain[0][0];

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "app/state.h"
+#include "tests/support/glibc_rand.h"
 #include "terrain/colourmap.h"
 
 namespace {
@@ -319,6 +320,7 @@ TEST(Turbulence, BlendWeightsOrderAndClassZeros)
 // in the coarsest; the test checks the draws before it relies on them.
 TEST(Turbulence, ExtremeDrawsAtACommonLatticePoint)
 {
+    SKIP_UNLESS_GLIBC_RAND();
     struct Case {
         unsigned seed;
         int skip, i, j;

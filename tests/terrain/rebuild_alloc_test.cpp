@@ -8,9 +8,7 @@
 #include <cstdlib>
 
 #include "app/state.h"
-#include "terrain/colourmap.h"
-#include "terrain/heightfield.h"
-#include "trees/placement.h"
+#include "app/world.h"
 
 namespace {
 
@@ -100,12 +98,7 @@ TEST(Rebuild, AllocatesNothing)
 
     srand(6);
     for (int world = 0; world < 3; world++) {
-        long calls = heapCallsDuring([] {
-            treeCount = 0;
-            getHeightField();
-            turbulence();
-            generateTreeMap();
-        });
+        long calls = heapCallsDuring(buildWorld);
         EXPECT_EQ(calls, 0) << "world " << world;
     }
 }
