@@ -23,6 +23,13 @@ void note()
 
 }  // namespace
 
+// g++ says it builds with AddressSanitizer by a macro, clang by a feature.
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define __SANITIZE_ADDRESS__ 1
+#endif
+#endif
+
 #if defined(__SANITIZE_ADDRESS__)
 // The sanitizer owns malloc; it reports every allocation to a hook instead
 // (its runtime's own interface, declared here as g++ ships no header for it).
