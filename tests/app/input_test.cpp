@@ -11,6 +11,7 @@
 #include "app/projection.h"
 #include "app/state.h"
 #include "tests/support/frames.h"
+#include "tests/support/grids.h"
 #include "tests/support/start_view.h"
 #include "app/world.h"
 
@@ -221,14 +222,6 @@ std::string pressF5()
     return text;
 }
 
-int countTrees()
-{
-    int n = 0;
-    for (auto &row : treeMap)
-        for (float cell : row)
-            n += cell == 1.0f || cell == 2.0f;
-    return n;
-}
 
 TEST_F(Input, F5RebuildsTheWorldAndPrintsItsTreeCount)
 {
@@ -249,11 +242,11 @@ TEST_F(Input, F5RebuildsTheWorldAndPrintsItsTreeCount)
     float eye[3] = {eyeX, eyeY, eyeZ};
     EXPECT_EQ(pressF5(), std::to_string(expected[0]) + " trees\n");
     EXPECT_EQ(treeCount, expected[0]);
-    EXPECT_EQ(countTrees(), treeCount);
+    EXPECT_EQ(treesInMap(), treeCount);
     EXPECT_EQ(terrain[0][0], firstCorner);
 
     EXPECT_EQ(pressF5(), std::to_string(expected[1]) + " trees\n");
-    EXPECT_EQ(countTrees(), expected[1]);
+    EXPECT_EQ(treesInMap(), expected[1]);
 
     // The camera, the view and the flags stay as they were.
     EXPECT_EQ(eyeX, eye[0]);

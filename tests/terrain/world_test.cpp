@@ -6,16 +6,11 @@
 
 #include "app/state.h"
 #include "tests/support/glibc_rand.h"
+#include "tests/support/grids.h"
 #include "app/world.h"
 
 namespace {
 
-uint32_t bits(float f)
-{
-    uint32_t u;
-    std::memcpy(&u, &f, sizeof u);
-    return u;
-}
 
 // One whole world from seed 6, built in start-up order. The values were
 // recorded from this build once the draw counts, class rules and blend had
