@@ -13,6 +13,7 @@
 // A new world continues the random sequence begun at start-up; it is never reseeded.
 static void regenerate()
 {
+    treeCount = 0;
     buildWorld();
     printf("%i trees\n", treeCount);
     fflush(stdout);  // a reader on a pipe sees each count as it is printed

@@ -8,7 +8,6 @@
 // The colour map and the tree map both read the heights.
 void buildWorld()
 {
-    treeCount = 0;
     getHeightField();
     turbulence();
     generateTreeMap();

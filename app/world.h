@@ -4,5 +4,6 @@
 // needs the program's world.
 #pragma once
 
-// Sets treeCount to 0 and builds a world from where the random sequence stands.
+// Builds a world from where the random sequence stands; the tree map adds its
+// trees to treeCount, which start-up leaves at its initial 0 and F5 resets.
 void buildWorld();

@@ -231,6 +231,7 @@ TEST_F(Input, F5RebuildsTheWorldAndPrintsItsTreeCount)
     int expected[2];
     float firstCorner;
     for (int k = 0; k < 2; k++) {
+        treeCount = 0;
         buildWorld();
         expected[k] = treeCount;
         if (k == 0)

@@ -21,6 +21,7 @@ TEST(World, FixedSeedBuildsFixedWorld)
 {
     SKIP_UNLESS_GLIBC_RAND();
     srand(6);
+    treeCount = 0;
     buildWorld();
 
     struct Point {

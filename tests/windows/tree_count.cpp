@@ -18,6 +18,7 @@ int main(int argc, char **argv)
     }
     srand((unsigned)seed);
     buildWorld();
+    treeCount = 0;
     buildWorld();
     printf("%i trees\n", treeCount);
     return 0;
