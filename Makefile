@@ -4,21 +4,50 @@
 
 JOBS ?= $(shell nproc)
 BUILD := build
-ASAN_BUILD := build-asan
-FUZZ_BUILD := build-fuzz
-WINDOWS_BUILD := build-windows
-PACKAGE_BUILD := build-package
-WEB_BUILD := build-web
-BUILD_DIRS := $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(WINDOWS_BUILD) $(PACKAGE_BUILD) $(WEB_BUILD)
-CMAKE_FLAGS := -DCMAKE_BUILD_TYPE=RelWithDebInfo
-# The tests and the bench's short run, built into the same folder as the program.
-TEST_FLAGS := -DBUILD_TESTING=ON -DVERDALO_BENCH=ON
-# What make test runs, in order.
-TEST_STEPS := test-main test-web test-asan test-fuzz test-windows
 # CMake's own make calls nest inside this one: no "Entering directory" lines.
 MAKEFLAGS += --no-print-directory
 
-.PHONY: run-deps deps build run test test-main test-asan test-fuzz fuzz trees clean tour
+# The builds make test checks, in order. Each NAME has NAME_DIR, its folder;
+# NAME_FLAGS, how it is configured; and may have NAME_CTEST (what its ctest
+# selects), NAME_ENV (the environment ctest runs in) and NAME_NEEDS (steps
+# before it is configured). Every build is configured, built and run by CTest
+# the same way: one rule, test-NAME. Adding a build is adding its lines here.
+TESTS := native web sanitizers windows
+
+# The program, its tests, the bench's short run and the end-to-end tests.
+# The tests and the bench are there once their packages are (make deps), so
+# make run, make bench and make test all configure this folder alike.
+native_DIR := $(BUILD)
+native_FLAGS := -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+# The page built with emscripten, its unit tests under node, and the page in
+# headless Chromium, its frames compared with the desktop program's
+# (build/native_frames, from the native build).
+web_DIR := build-web
+web_FLAGS = -DCMAKE_TOOLCHAIN_FILE=$(EMSCRIPTEN_TOOLCHAIN) -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=ON
+web_NEEDS := web-deps
+# Debian's emscripten, or an emsdk's whose emcc is on the PATH.
+EMSCRIPTEN_TOOLCHAIN = $(firstword $(wildcard /usr/share/emscripten/cmake/Modules/Platform/Emscripten.cmake \
+  $(dir $(realpath $(shell command -v emcc 2>/dev/null)))cmake/Modules/Platform/Emscripten.cmake))
+
+# The unit tests again under AddressSanitizer and UndefinedBehaviorSanitizer,
+# with clang, and the TGA loader's fuzzer for 30 seconds (make fuzz: ten minutes).
+sanitizers_DIR := build-asan
+sanitizers_FLAGS := -DCMAKE_BUILD_TYPE=Debug -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+  -DVERDALO_SANITIZE=ON -DVERDALO_FUZZ=ON -DBUILD_TESTING=ON
+sanitizers_CTEST := -L 'unit|fuzz'
+sanitizers_ENV := LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0
+
+# verdalo.exe and the unit tests for 64-bit Windows, cross-built with
+# mingw-w64 and run under Wine (freeglut and GoogleTest built for Windows on
+# the first run into build-windows/deps, then reused).
+windows_DIR := build-windows
+windows_FLAGS := -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-w64.cmake -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DCMAKE_PREFIX_PATH=$(CURDIR)/build-windows/deps -DBUILD_TESTING=ON
+windows_NEEDS := windows-deps
+
+.PHONY: run-deps deps build run test $(TESTS:%=test-%) $(TESTS:%=configure-%) windows-deps windows \
+  web-deps web serve-web bench-web install uninstall package package-windows fuzz trees tour bench clean
 
 run-deps:
 	@tools/install-deps.sh
@@ -26,9 +55,25 @@ run-deps:
 deps:
 	@tools/install-deps.sh test
 
+# configure-NAME: the build's folder configured as its lines say.
+.SECONDEXPANSION:
+$(TESTS:%=configure-%): configure-%: $$($$*_NEEDS)
+	@cmake -S . -B $($*_DIR) $($*_FLAGS) >/dev/null
+
+# test-NAME: configure, build, then ctest under a private Xvfb.
+$(TESTS:%=test-%): test-%: deps configure-%
+	@cmake --build $($*_DIR) -j $(JOBS)
+	$($*_ENV) tools/with-xvfb.sh ctest --test-dir $($*_DIR) --output-on-failure -j $(JOBS) $($*_CTEST)
+
+ifeq ($(shell uname -s),Linux)
+test: $(TESTS:%=test-%)
+else
+test:
+	$(error make test needs Linux: its tests preload a clock shim into the program and run it under Xvfb)
+endif
+
 # Only the program: compiler warnings and errors are shown, progress is not.
-build: run-deps
-	@cmake -S . -B $(BUILD) $(CMAKE_FLAGS) >/dev/null
+build: run-deps configure-native
 	@echo "building $(BUILD)/verdalo"
 	@cmake --build $(BUILD) -j $(JOBS) --target verdalo >/dev/null
 
@@ -41,74 +86,40 @@ run: build
 	$(if $(HAVE_DISPLAY),,$(error no X display found (DISPLAY='$(DISPLAY)'): make run needs a desktop session))
 	@cd assets && $(abspath $(BUILD))/verdalo; status=$$?; [ $$status -le 1 ] || exit $$status
 
-ifeq ($(shell uname -s),Linux)
-test: $(TEST_STEPS)
-else
-test:
-	$(error make test needs Linux: its tests preload a clock shim into the program and run it under Xvfb)
-endif
-
-test-main: deps
-	@cmake -S . -B $(BUILD) $(CMAKE_FLAGS) $(TEST_FLAGS) >/dev/null
-	@cmake --build $(BUILD) -j $(JOBS)
-	tools/with-xvfb.sh ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
-
-# The unit tests again, under AddressSanitizer and UndefinedBehaviorSanitizer.
-test-asan: deps
-	@cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DVERDALO_SANITIZE=ON -DBUILD_TESTING=ON >/dev/null
-	@cmake --build $(ASAN_BUILD) -j $(JOBS)
-	LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0 \
-	  tools/with-xvfb.sh ctest --test-dir $(ASAN_BUILD) -L unit --output-on-failure -j $(JOBS)
-
-# The TGA loader under libFuzzer with ASan and UBSan: any crash, leak or
-# undefined behaviour fails. New inputs go to build-fuzz/corpus, findings to build-fuzz/.
-FUZZ_RUN = mkdir -p $(FUZZ_BUILD)/corpus && $(FUZZ_BUILD)/fuzz_tga -print_final_stats=1 -artifact_prefix=$(FUZZ_BUILD)/ \
-	$(FUZZ_BUILD)/corpus tests/image/corpus
-
-$(FUZZ_BUILD)/fuzz_tga: image/tga.cpp image/tga.h tests/image/fuzz_tga.cpp | deps
-	@mkdir -p $(FUZZ_BUILD)
-	clang++ -std=c++17 -g -O1 -Wall -Wextra -ffp-contract=off -fno-omit-frame-pointer \
-	  -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all -I. \
-	  image/tga.cpp tests/image/fuzz_tga.cpp -lGL -o $@
-
-test-fuzz: $(FUZZ_BUILD)/fuzz_tga
-	$(FUZZ_RUN) -max_total_time=30
-
-fuzz: $(FUZZ_BUILD)/fuzz_tga
-	$(FUZZ_RUN) -max_total_time=600
+# The fuzzer alone, for ten minutes; new inputs go to build-asan/tests/image/fuzz-corpus.
+fuzz: deps configure-sanitizers
+	@cmake --build $(sanitizers_DIR) -j $(JOBS) --target fuzz_tga
+	VERDALO_FUZZ_SECONDS=600 ctest --test-dir $(sanitizers_DIR) -R '^fuzz_tga$$' --output-on-failure
 
 # Redraws assets/tree1.tga and assets/tree2.tga, and the icon made from the
 # first; commit them with the generator.
-trees: run-deps
-	@cmake -S . -B $(BUILD) $(CMAKE_FLAGS) >/dev/null
-	@cmake --build $(BUILD) -j $(JOBS) --target make_trees >/dev/null
+trees: run-deps configure-native
+	@cmake --build $(BUILD) -j $(JOBS) --target make_trees make_icon >/dev/null
 	$(BUILD)/make_trees assets
-	@cmake --build $(BUILD) -j $(JOBS) --target make_icon >/dev/null
 	$(BUILD)/make_icon assets/tree1.tga package/verdalo.png
 
 # A scripted flight under a private Xvfb, one screenshot per step in build/tour.
-tour: deps
-	@cmake -S . -B $(BUILD) $(CMAKE_FLAGS) >/dev/null
-	@cmake --build $(BUILD) -j $(JOBS) --target verdalo fixedtime >/dev/null
-	tools/tour.sh $(BUILD)/tour
+tour: deps configure-native
+	@cmake --build $(BUILD) -j $(JOBS) --target verdalo_tour >/dev/null
+	tools/with-xvfb.sh $(BUILD)/tests/e2e/verdalo_tour $(BUILD)/tour
 
 # Each figure timed back to back with its floor, in one table (about a minute).
-.PHONY: bench
-bench: deps
-	@cmake -S . -B $(BUILD) $(CMAKE_FLAGS) -DVERDALO_BENCH=ON >/dev/null
+bench: deps configure-native
 	@cmake --build $(BUILD) -j $(JOBS) --target verdalo_bench >/dev/null
 	tools/with-xvfb.sh $(BUILD)/bench/verdalo_bench
 
-# verdalo.exe for 64-bit Windows, cross-built with mingw-w64 (freeglut built from
-# Debian's source package on the first run, then reused).
-.PHONY: windows test-windows
-windows:
-	@tools/install-windows-deps.sh $(WINDOWS_BUILD)
-	@tools/build-windows.sh $(WINDOWS_BUILD) $(JOBS)
+# What the Windows cross build needs: packages, and freeglut and GoogleTest built for Windows.
+windows-deps:
+	@tools/install-windows-deps.sh $(windows_DIR)
+	@tools/build-windows-deps.sh $(windows_DIR) $(JOBS)
 
-# verdalo.exe, the unit tests built for Windows and the zip, run under Wine in a private Xvfb.
-test-windows: package-windows
-	tools/with-xvfb.sh tests/windows/run.sh $(WINDOWS_BUILD)
+# verdalo.exe for 64-bit Windows.
+windows: configure-windows
+	@cmake --build $(windows_DIR) -j $(JOBS) --target verdalo
+
+# build-windows/verdalo-VERSION-win64.zip: verdalo.exe, its images and a note.
+package-windows: windows
+	cd $(windows_DIR) && cpack -G ZIP
 
 # The program, its tree images, menu entry, icon, manual page and docs, into
 # PREFIX (cmake --install). What it wrote is kept in $(BUILD)/installed.txt,
@@ -116,7 +127,6 @@ test-windows: package-windows
 # uninstall removes those files, and the program's own folders once empty.
 PREFIX ?= /usr/local
 INSTALLED := $(BUILD)/installed.txt
-.PHONY: install uninstall package package-windows
 install: build
 	cmake --install $(BUILD) --prefix $(PREFIX)
 	@cp $(BUILD)/install_manifest.txt $(INSTALLED)
@@ -129,46 +139,36 @@ uninstall:
 	@rm $(INSTALLED)
 
 # build-package/verdalo_VERSION_ARCH.deb and verdalo-VERSION-Linux.tar.gz.
+PACKAGE_BUILD := build-package
 package:
 	@tools/install-deps.sh package
 	cmake -DBUILD=$(PACKAGE_BUILD) -DJOBS=$(JOBS) -P cmake/package.cmake
 
-# build-windows/verdalo-VERSION-win64.zip: verdalo.exe, its images and a note.
-package-windows: windows
-	cd $(WINDOWS_BUILD) && cpack -G ZIP
-
-clean:
-	rm -rf $(BUILD_DIRS)
+# What the browser build and its checks need: emscripten, node, Chromium and
+# puppeteer-core; and the desktop frames its pictures are compared with.
+web-deps: deps configure-native
+	@tools/install-web-deps.sh test
+	@cmake --build $(BUILD) -j $(JOBS) --target native_frames >/dev/null
 
 # The page in build-web/ (index.html, verdalo.js, .wasm, .data), built with
 # emscripten from the same CMakeLists.txt.
-.PHONY: web serve-web test-web
-WEB_CONFIGURE = emcmake cmake -S . -B $(WEB_BUILD) -DCMAKE_BUILD_TYPE=Release >/dev/null
 web:
 	@tools/install-web-deps.sh
-	@$(WEB_CONFIGURE) -DBUILD_TESTING=OFF
-	@echo "building $(WEB_BUILD)/index.html"
-	@cmake --build $(WEB_BUILD) -j $(JOBS) --target verdalo >/dev/null
-
-# The browser's figures: a frame against its floor in the page, and the page's
-# load to its first frame.
-.PHONY: bench-web
-bench-web:
-	@tools/install-web-deps.sh test
-	@$(WEB_CONFIGURE) -DBUILD_TESTING=OFF -DVERDALO_BENCH=ON
-	@cmake --build $(WEB_BUILD) -j $(JOBS) --target verdalo verdalo_web_bench >/dev/null
-	VERDALO_WEB_BUILD=$(abspath $(WEB_BUILD)) node bench/web_bench.mjs
+	@cmake -S . -B $(web_DIR) $(web_FLAGS) >/dev/null
+	@echo "building $(web_DIR)/index.html"
+	@cmake --build $(web_DIR) -j $(JOBS) --target verdalo >/dev/null
 
 # Serves the page on 127.0.0.1 only, on a free port, and prints the address.
 serve-web: web
-	@node tools/serve-web.mjs $(WEB_BUILD)
+	@node tools/serve-web.mjs $(web_DIR)
 
-# The unit tests under node and the page in headless Chromium, whose frames
-# are compared with the desktop program's (build/native_frames).
-test-web: deps
+# The browser's figures: a frame against its floor in the page, and the page's
+# load to its first frame.
+bench-web:
 	@tools/install-web-deps.sh test
-	@cmake -S . -B $(BUILD) $(CMAKE_FLAGS) $(TEST_FLAGS) >/dev/null
-	@cmake --build $(BUILD) -j $(JOBS) --target native_frames >/dev/null
-	@$(WEB_CONFIGURE) -DBUILD_TESTING=ON
-	@cmake --build $(WEB_BUILD) -j $(JOBS)
-	tools/with-xvfb.sh ctest --test-dir $(WEB_BUILD) --output-on-failure -j $(JOBS)
+	@cmake -S . -B $(web_DIR) $(web_FLAGS) -DVERDALO_BENCH=ON >/dev/null
+	@cmake --build $(web_DIR) -j $(JOBS) --target verdalo verdalo_web_bench >/dev/null
+	VERDALO_WEB_BUILD=$(abspath $(web_DIR)) node bench/web_bench.mjs
+
+clean:
+	rm -rf $(foreach t,$(TESTS),$($(t)_DIR)) $(PACKAGE_BUILD) build-fuzz

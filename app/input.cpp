@@ -8,17 +8,13 @@
 #include "app/frame.h"
 #include "app/projection.h"
 #include "app/state.h"
-#include "terrain/colourmap.h"
-#include "terrain/heightfield.h"
-#include "trees/placement.h"
+#include "app/world.h"
 
 // A new world continues the random sequence begun at start-up; it is never reseeded.
 static void regenerate()
 {
     treeCount = 0;
-    getHeightField();
-    turbulence();
-    generateTreeMap();
+    buildWorld();
     printf("%i trees\n", treeCount);
     fflush(stdout);  // a reader on a pipe sees each count as it is printed
 }

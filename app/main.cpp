@@ -6,10 +6,8 @@
 #include "app/frame.h"
 #include "app/input.h"
 #include "app/projection.h"
-#include "app/state.h"
-#include "terrain/colourmap.h"
-#include "terrain/heightfield.h"
-#include "trees/placement.h"
+#include "app/window.h"
+#include "app/world.h"
 #include "trees/sprites.h"
 
 int main()
@@ -19,22 +17,11 @@ int main()
     keepStandardStreamsOpen();
     ignoreBrokenPipe();
 
-    // The command line is not read: freeglut gets an empty argument list.
-    int argc = 1;
-    char name[] = "verdalo";
-    char *argv[] = {name, nullptr};
-    glutInit(&argc, argv);
-    glutInitDisplayMode(GLUT_DOUBLE | GLUT_DEPTH);
-    glutInitWindowPosition(100, 100);
-    glutInitWindowSize(width, height);
-    glutCreateWindow("Verdalo");
-    glClearColor(0.5f, 0.5f, 1.0f, 1.0f);
+    openWindow("Verdalo");
     initTextures();
 
     srand(time(0));
-    getHeightField();
-    turbulence();
-    generateTreeMap();
+    buildWorld();
 
     glutKeyboardFunc(keyboard);
     glutKeyboardUpFunc(keyboardUp);

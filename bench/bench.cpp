@@ -7,6 +7,7 @@
 
 #include <GL/freeglut.h>
 #include <benchmark/benchmark.h>
+#include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -24,12 +25,12 @@
 #include "app/frame.h"
 #include "app/projection.h"
 #include "app/state.h"
-#include "terrain/colourmap.h"
-#include "terrain/heightfield.h"
+#include "app/window.h"
+#include "app/world.h"
 #include "trees/billboard.h"
-#include "trees/placement.h"
 #include "trees/sprites.h"
 #include "bench/frame_floor.h"
+#include "tools/launch.h"
 
 namespace {
 
@@ -75,20 +76,12 @@ void timeWithFloor(benchmark::State &state, clockid_t clock, Work work, Floor fl
     state.counters["ratio"] = median(ratios);
 }
 
-void rebuild()
-{
-    treeCount = 0;
-    getHeightField();
-    turbulence();
-    generateTreeMap();
-}
-
 // Draws one rebuild takes: the sequence is replayed from the seed until it
 // reaches the values that follow the rebuild.
 long countDraws()
 {
     srand(seed);
-    rebuild();
+    buildWorld();
     int after[4], last[4] = {0, 0, 0, 0};
     for (int &v : after)
         v = rand();
@@ -132,12 +125,12 @@ void worldBench(benchmark::State &state)
 {
     long draws = countDraws();
     // Thread CPU time: the rebuild runs on this thread alone.
-    timeWithFloor(state, CLOCK_THREAD_CPUTIME_ID, [] { srand(seed), rebuild(); },
+    timeWithFloor(state, CLOCK_THREAD_CPUTIME_ID, [] { srand(seed), buildWorld(); },
                   [draws] { srand(seed), floorWork(draws); });
     state.counters["draws"] = (double)draws;
     // The floor writes over the grids: the frames are drawn from the world itself.
     srand(seed);
-    rebuild();
+    buildWorld();
 }
 
 // ---- The frame ----
@@ -168,19 +161,14 @@ long peakKb(pid_t pid)
 double startOnce(long &peak)
 {
     int fds[2];
-    if (pipe(fds) != 0)
+    if (pipe2(fds, O_CLOEXEC) != 0)
         return -1;
     double t0 = seconds(CLOCK_MONOTONIC);
-    pid_t pid = fork();
-    if (pid == 0) {
-        close(fds[0]);
-        setenv("LD_PRELOAD", PRELOAD, 1);
-        setenv("FIXED_TIME", std::to_string(seed).c_str(), 1);
-        setenv("SWAP_COUNT_FD", std::to_string(fds[1]).c_str(), 1);
-        if (chdir(VERDALO_ASSETS) == 0)
-            execl(VERDALO_BINARY, "verdalo", (char *)nullptr);
-        _exit(127);
-    }
+    Launch how;
+    how.workdir = VERDALO_ASSETS;
+    how.fixedTime = seed;
+    how.swapFd = fds[1];
+    pid_t pid = launchVerdalo(how);
     close(fds[1]);
     pollfd p = {fds[0], POLLIN, 0};
     char byte;
@@ -214,15 +202,7 @@ void startupBench(benchmark::State &state)
 // A window like the program's, its tree textures and the world of the seed.
 bool setUp()
 {
-    int argc = 1;
-    char name[] = "verdalo_bench";
-    char *argv[] = {name, nullptr};
-    glutInit(&argc, argv);
-    glutInitDisplayMode(GLUT_DOUBLE | GLUT_DEPTH);
-    glutInitWindowPosition(100, 100);
-    glutInitWindowSize(width, height);
-    glutCreateWindow("Verdalo bench");
-    glClearColor(0.5f, 0.5f, 1.0f, 1.0f);
+    openWindow("Verdalo bench");
     // Frames are drawn by the benchmarks; GLUT only has to put the window on screen.
     static bool exposed = false;
     glutDisplayFunc([] { exposed = true; });
@@ -237,7 +217,7 @@ bool setUp()
         return false;
     reshape(width, height);
     srand(seed);
-    rebuild();
+    buildWorld();
     prepareFloor();
     return true;
 }

@@ -1,6 +1,7 @@
 #include "image/tga.h"
 
-#include "app/platform.h"
+#include "app/platform_system.h"
+#include "image/tga_series.h"
 
 #include <climits>
 #include <cstdlib>
@@ -252,14 +253,14 @@ int tgaSave(const char *filename, short width, short height, unsigned char pixel
 }
 
 // Every series call uses up the number it is given, whatever becomes of it.
-static int tgaTakeSeriesNumber()
+int tgaTakeSeriesNumber()
 {
     int number = savedImages;
     savedImages = savedImages == INT_MAX ? 0 : savedImages + 1;
     return number;
 }
 
-static int tgaSaveNumbered(const char *filename, int number, short width, short height,
+int tgaSaveNumbered(const char *filename, int number, short width, short height,
                            unsigned char pixelDepth, unsigned char *imageData)
 {
     int length = snprintf(nullptr, 0, "%s%d.tga", filename, number);
@@ -279,28 +280,6 @@ int tgaSaveSeries(const char *filename, short width, short height, unsigned char
                   unsigned char *imageData)
 {
     return tgaSaveNumbered(filename, tgaTakeSeriesNumber(), width, height, pixelDepth, imageData);
-}
-
-int tgaGrabScreenSeries(const char *filename, int x, int y, int w, int h)
-{
-    int number = tgaTakeSeriesNumber();
-    if (w < 0 || h < 0 || w > SHRT_MAX || h > SHRT_MAX)
-        return tgaStatusBadSize;
-    long long size = (long long)w * h * 4;
-    if (size > INT_MAX)
-        return tgaStatusBadSize;
-
-    // Zeroed, so a read that fails saves black rather than stale memory.
-    unsigned char *buffer = (unsigned char *)calloc(size > 0 ? (size_t)size : 1, 1);
-    if (!buffer)
-        return tgaStatusNoMemory;
-    if (size > 0)
-        glReadPixels(x, y, w, h, GL_RGBA, GL_UNSIGNED_BYTE, buffer);
-
-    int status = tgaSaveNumbered(filename, number, (short)w, (short)h, 32, buffer);
-    if (status != tgaStatusOk)
-        free(buffer);
-    return status;
 }
 
 void tgaDestroy(tgaInfo *info)

@@ -9,11 +9,11 @@
 #   tools/install-deps.sh [package|test]
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
+. "$top/tools/install-common.sh"
 mode=${1:-run}
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 
-managers=(apt-get dnf pacman zypper brew)
 # Each dependency's package for apt-get, dnf, pacman, zypper and brew; "-"
 # where there is none. The test tools are installed on Debian and Ubuntu only.
 # CLANG stands for the installed clang's major version.
@@ -55,8 +55,6 @@ label() {
   esac
 }
 
-have() { command -v "$1" >/dev/null 2>&1; }
-
 # Libraries: pkg-config first, which answers at once; where it cannot, a small
 # CMake project looks for them with the build's own find calls.
 probed=""
@@ -64,7 +62,7 @@ probe_missing() {
   if [ -z "$probed" ]; then
     local tests=OFF
     [ "$mode" = test ] && tests=ON
-    if ! cmake -S "$top/tools/probe" -B "$scratch/probe" -DOUT="$scratch/missing" -DPROBE_TESTS=$tests \
+    if ! cmake -S "$top/cmake/probe" -B "$scratch/probe" -DOUT="$scratch/missing" -DPROBE_TESTS=$tests \
       >"$scratch/probe.log" 2>&1; then
       echo "install-deps.sh: CMake cannot configure a C++ project here:" \
         "$(grep -m1 -i error "$scratch/probe.log" || echo "no reason given")" >&2
@@ -106,11 +104,6 @@ if [ "$mode" = test ]; then
   rounds[1]+=" gtest benchmark fuzzer"
 fi
 
-manager=""
-for m in "${managers[@]}"; do
-  have "$m" && { manager=$m; break; }
-done
-
 package_for() {
   local column=0 k
   for k in "${!managers[@]}"; do
@@ -126,27 +119,6 @@ package_for() {
     apt-cache show "$package" >/dev/null 2>&1 || package=libclang-common-$major-dev
   fi
   echo "$package"
-}
-
-install() {
-  local sudo=""
-  if [ "$manager" != brew ] && [ "$(id -u)" -ne 0 ]; then
-    sudo=sudo
-    have sudo || {
-      echo "install-deps.sh: installing $* needs root and there is no sudo here; run tools/install-deps.sh as root" >&2
-      exit 1
-    }
-  fi
-  echo "installing with $manager: $*" >&2
-  case $manager in
-    apt-get)
-      $sudo apt-get update -qq
-      $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "$@" >&2 ;;
-    dnf) $sudo dnf install -y "$@" >&2 ;;
-    pacman) $sudo pacman -S --needed --noconfirm "$@" >&2 ;;
-    zypper) $sudo zypper --non-interactive install "$@" >&2 ;;
-    brew) brew install "$@" >&2 ;;
-  esac
 }
 
 # One line naming what is missing and how to get it; why: none (no package

@@ -10,7 +10,7 @@ set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 mode=${1:-build}
 
-have() { command -v "$1" >/dev/null 2>&1; }
+source "$top/tools/install-common.sh"
 
 # Each need: how it is found, and its Debian package.
 missing=()
@@ -29,19 +29,12 @@ if [ "$mode" = test ]; then
 fi
 
 if [ ${#missing[@]} -gt 0 ]; then
-  if ! have apt-get; then
+  if [ "$manager" != apt-get ]; then
     echo "install-web-deps.sh: missing ${missing[*]}; on this system install emscripten through emsdk" \
       "(https://emscripten.org/docs/getting_started/downloads.html), node, npm and Chromium yourself" >&2
     exit 1
   fi
-  sudo=""
-  if [ "$(id -u)" -ne 0 ]; then
-    have sudo || { echo "install-web-deps.sh: installing ${missing[*]} needs root and there is no sudo here" >&2; exit 1; }
-    sudo=sudo
-  fi
-  echo "installing with apt-get: ${missing[*]}" >&2
-  $sudo apt-get update -qq
-  $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >&2
+  install "${missing[@]}"
 fi
 
 # puppeteer-core as the lockfile has it; npm ci again only when the lockfile changed.

@@ -6,29 +6,45 @@
 set -euo pipefail
 build=${1:?usage: install-windows-deps.sh BUILD_DIR}
 
-packages=(
-  cmake make
-  g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix
-  googletest dpkg-dev
-  wine64 libfaketime
-  xvfb xauth x11-utils xdotool imagemagick
-)
+. "$(cd "$(dirname "$0")" && pwd)/install-common.sh"
 
-sudo=""
-[ "$(id -u)" -eq 0 ] || sudo="sudo"
-export DEBIAN_FRONTEND=noninteractive
-updated=""
-update() { [ -n "$updated" ] || { $sudo apt-get update -qq; updated=1; }; }
+# How each thing the cross build and its Wine checks use is found here, and
+# Debian's packages for it.
+table='
+have x86_64-w64-mingw32-g++-posix            | g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix
+have cmake                                   | cmake
+have make                                    | make
+test -f /usr/src/googletest/CMakeLists.txt   | googletest
+have dpkg-source                             | dpkg-dev
+test -x /usr/lib/wine/wine64                 | wine64
+faketime_found                               | libfaketime
+have Xvfb                                    | xvfb xauth
+have xdotool                                 | xdotool
+have xwininfo                                | x11-utils
+have convert                                 | imagemagick
+'
+faketime_found() { ls /usr/lib/*/faketime/libfaketime.so.1 /usr/lib/faketime/libfaketime.so.1 >/dev/null 2>&1; }
 
 missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
+while IFS='|' read -r how packages; do
+  [ -n "$how" ] || continue
+  if ! eval "$how"; then
+    read -r -a more <<<"$packages"
+    missing+=("${more[@]}")
+  fi
+done <<<"$table"
 if [ ${#missing[@]} -gt 0 ]; then
-  echo "installing: ${missing[*]}" >&2
-  update
-  $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >&2
+  if [ "$manager" != apt-get ]; then
+    echo "install-windows-deps.sh: the Windows cross build needs Debian's packages ${missing[*]}; no apt-get here" >&2
+    exit 1
+  fi
+  install "${missing[@]}"
 fi
+export DEBIAN_FRONTEND=noninteractive
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo="sudo"
+updated=""
+update() { [ -n "$updated" ] || { $sudo apt-get update -qq; updated=1; }; }
 
 # freeglut for Windows is built from Debian's own source package.
 if ! ls "$build"/freeglut-src/freeglut-*/CMakeLists.txt >/dev/null 2>&1; then

@@ -14,11 +14,11 @@
 // Whether each tree kind has a texture to draw with.
 static bool kindReady[2];
 
-static const char *loadProblem(const tgaInfo *image)
+// What the image module's outcome means for a tree image, the one place a
+// status becomes words. The header check and the load both end here.
+static const char *statusProblem(int status)
 {
-    if (!image)
-        return "out of memory";
-    switch (image->status) {
+    switch (status) {
     case tgaStatusOk: return nullptr;
     case tgaStatusOpenFailed: return "cannot be opened";
     case tgaStatusReadError: return "is truncated or unreadable";
@@ -59,13 +59,13 @@ static bool takesAnyTextureSize()
 static const char *headerProblem(const tgaInfo *image)
 {
     if (image->imageType == 1)
-        return "is colour-mapped, not true colour";
+        return statusProblem(tgaStatusColourMapped);
     if (image->imageType != 2 && image->imageType != 3)
-        return "is compressed or of an unsupported type";
+        return statusProblem(tgaStatusUnsupportedType);
     if (image->imageType != 2 || image->pixelDepth != 32)
         return "is not a 32-bit true-colour image with alpha";
     if (image->width < 0 || image->height < 0)
-        return "has an impossible size";
+        return statusProblem(tgaStatusBadSize);
     if (image->width == 0 || image->height == 0)
         return "has no pixels";
     if ((!isPowerOfTwo(image->width) || !isPowerOfTwo(image->height)) && !takesAnyTextureSize())
@@ -83,17 +83,17 @@ static const char *loadTree(const char *filename, tgaInfo **image)
 {
     FileKind kind = pathKind(filename);
     if (kind != fileRegular)
-        return kind == fileOther ? "is not a regular file" : "cannot be opened";
+        return kind == fileOther ? "is not a regular file" : statusProblem(tgaStatusOpenFailed);
     FILE *file = fopen(filename, "rb");
     if (!file)
-        return "cannot be opened";
+        return statusProblem(tgaStatusOpenFailed);
     tgaInfo header = {};
     tgaLoadHeader(file, &header);
-    const char *problem = ferror(file) || feof(file) ? "is truncated or unreadable" : headerProblem(&header);
+    const char *problem = ferror(file) || feof(file) ? statusProblem(tgaStatusReadError) : headerProblem(&header);
     if (!problem) {
         rewind(file);
         *image = tgaLoadStream(file);
-        problem = loadProblem(*image);
+        problem = *image ? statusProblem((*image)->status) : statusProblem(tgaStatusNoMemory);
         // The upload trusts only the loaded record, which read the header again.
         if (!problem)
             problem = headerProblem(*image);

@@ -11,10 +11,9 @@
 #include "app/projection.h"
 #include "app/state.h"
 #include "tests/support/frames.h"
+#include "tests/support/grids.h"
 #include "tests/support/start_view.h"
-#include "terrain/colourmap.h"
-#include "terrain/heightfield.h"
-#include "trees/placement.h"
+#include "app/world.h"
 
 namespace {
 
@@ -223,14 +222,6 @@ std::string pressF5()
     return text;
 }
 
-int countTrees()
-{
-    int n = 0;
-    for (auto &row : treeMap)
-        for (float cell : row)
-            n += cell == 1.0f || cell == 2.0f;
-    return n;
-}
 
 TEST_F(Input, F5RebuildsTheWorldAndPrintsItsTreeCount)
 {
@@ -241,9 +232,7 @@ TEST_F(Input, F5RebuildsTheWorldAndPrintsItsTreeCount)
     float firstCorner;
     for (int k = 0; k < 2; k++) {
         treeCount = 0;
-        getHeightField();
-        turbulence();
-        generateTreeMap();
+        buildWorld();
         expected[k] = treeCount;
         if (k == 0)
             firstCorner = terrain[0][0];
@@ -254,11 +243,11 @@ TEST_F(Input, F5RebuildsTheWorldAndPrintsItsTreeCount)
     float eye[3] = {eyeX, eyeY, eyeZ};
     EXPECT_EQ(pressF5(), std::to_string(expected[0]) + " trees\n");
     EXPECT_EQ(treeCount, expected[0]);
-    EXPECT_EQ(countTrees(), treeCount);
+    EXPECT_EQ(treesInMap(), treeCount);
     EXPECT_EQ(terrain[0][0], firstCorner);
 
     EXPECT_EQ(pressF5(), std::to_string(expected[1]) + " trees\n");
-    EXPECT_EQ(countTrees(), expected[1]);
+    EXPECT_EQ(treesInMap(), expected[1]);
 
     // The camera, the view and the flags stay as they were.
     EXPECT_EQ(eyeX, eye[0]);

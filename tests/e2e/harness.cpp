@@ -15,6 +15,8 @@
 #include <stdexcept>
 #include <gtest/gtest.h>
 
+#include "tools/launch.h"
+
 namespace {
 
 double now()
@@ -69,7 +71,6 @@ Picture parsePpm(const std::string &data)
 
 }  // namespace
 
-std::string verdaloBinary() { return VERDALO_BINARY; }
 std::string assetsDir() { return VERDALO_ASSETS; }
 std::string shotsDir()
 {
@@ -90,85 +91,37 @@ Rgb Picture::at(int x, int y) const
 
 void Picture::savePng(const std::string &name) const
 {
-    std::string path = shotsDir() + "/" + name + ".png";
-    FILE *f = popen(("convert ppm:- " + shellQuote(path)).c_str(), "w");
-    if (!f)
-        return;
-    fprintf(f, "P6\n%d %d\n255\n", width, height);
-    fwrite(rgb.data(), 1, rgb.size(), f);
-    pclose(f);
+    savePngAs(shotsDir() + "/" + name + ".png");
 }
 
-// Starts Xvfb on a display number it finds free itself; true once it has
-// written that number, which it does when it takes connections.
-bool Session::startServer()
+bool Picture::savePngAs(const std::string &path) const
 {
-    int ready[2];
-    if (pipe2(ready, O_CLOEXEC) != 0)
+    FILE *f = popen(("convert ppm:- " + shellQuote(path)).c_str(), "w");
+    if (!f)
         return false;
-    xvfb_ = fork();
-    if (xvfb_ == 0) {
-        int devnull = open("/dev/null", O_WRONLY);
-        dup2(devnull, 1);
-        dup2(devnull, 2);
-        std::string fd = std::to_string(dup(ready[1]));
-        // -noreset: a server that resets when its last client leaves refuses
-        // the next one for a moment.
-        execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1280x1024x24", "-nolisten", "tcp",
-               "-noreset", "+extension", "GLX", (char *)nullptr);
-        _exit(127);
-    }
-    close(ready[1]);
-    std::string number;
-    struct pollfd wait = {ready[0], POLLIN, 0};
-    char c;
-    for (double until = now() + 20; now() < until && number.find('\n') == std::string::npos;) {
-        if (poll(&wait, 1, (int)((until - now()) * 1000) + 1) <= 0 || read(ready[0], &c, 1) != 1)
-            break;
-        number += c;
-    }
-    close(ready[0]);
-    if (number.find('\n') == std::string::npos) {
-        kill(xvfb_, SIGKILL);
-        waitpid(xvfb_, nullptr, 0);
-        xvfb_ = -1;
-        return false;
-    }
-    display_ = ":" + number.substr(0, number.find('\n'));
-    return true;
+    fprintf(f, "P6\n%d %d\n255\n", width, height);
+    fwrite(rgb.data(), 1, rgb.size(), f);
+    return pclose(f) == 0;
 }
 
 Session::Session(const std::string &workdir, long fixedTime, int stdoutFd, const std::string &program)
 {
-    std::string binary = program.empty() ? verdaloBinary() : program;
-    if (!startServer())
+    display_ = startXvfb(xvfb_);
+    if (display_.empty())
         throw std::runtime_error("no Xvfb display could be started");
 
     int out[2], err[2], swaps[2];
     if (pipe2(out, O_CLOEXEC) != 0 || pipe2(err, O_CLOEXEC) != 0 || pipe2(swaps, O_CLOEXEC) != 0)
         throw std::runtime_error("pipe");
-    pid_ = fork();
-    if (pid_ == 0) {
-        dup2(stdoutFd == captureOutput ? out[1] : stdoutFd, 1);
-        dup2(err[1], 2);
-        signal(SIGPIPE, SIG_DFL);  // as a shell hands it over
-        if (chdir(workdir.c_str()) != 0)
-            _exit(126);
-        setenv("DISPLAY", display_.c_str(), 1);
-        // Anything more to preload (the web's random source) comes from VERDALO_PRELOAD.
-        const char *extra = getenv("VERDALO_PRELOAD");
-        std::string preload = FIXEDTIME_LIB ":" SWAPCOUNT_LIB;
-        if (extra && *extra)
-            preload = preload + ":" + extra;
-        setenv("LD_PRELOAD", preload.c_str(), 1);
-        setenv("FIXED_TIME", std::to_string(fixedTime).c_str(), 1);
-        setenv("SWAP_COUNT_FD", std::to_string(dup(swaps[1])).c_str(), 1);
-        // Closed last, so that none of the above takes its number.
-        if (stdoutFd == closedOutput)
-            close(1);
-        execl(binary.c_str(), "verdalo", (char *)nullptr);
-        _exit(127);
-    }
+    Launch how;
+    how.program = program;
+    how.workdir = workdir;
+    how.fixedTime = fixedTime;
+    how.display = display_;
+    how.stdoutFd = stdoutFd == captureOutput ? out[1] : stdoutFd;
+    how.stderrFd = err[1];
+    how.swapFd = swaps[1];
+    pid_ = launchVerdalo(how);
     close(out[1]);
     close(err[1]);
     close(swaps[1]);
@@ -186,10 +139,7 @@ Session::~Session()
         kill(pid_, SIGKILL);
         waitpid(pid_, nullptr, 0);
     }
-    if (xvfb_ > 0) {
-        kill(xvfb_, SIGTERM);
-        waitpid(xvfb_, nullptr, 0);
-    }
+    stopXvfb(xvfb_);
     if (outFd_ >= 0)
         close(outFd_);
     if (errFd_ >= 0)
@@ -283,15 +233,6 @@ bool Session::waitUntilIdle()
             return true;  // an ended program draws nothing more
         ADD_FAILURE() << "the program swapped " << swaps_ << " frames, the events sent imply " << expected_;
         return false;
-    }
-    // Then a quiet spell: no further frame, say for an exposure the server sent.
-    const double quiet = 0.3;
-    double deadline = now() + 60;
-    long seen = -1;
-    while (seen != swaps_ && now() < deadline) {
-        seen = swaps_;
-        for (double until = now() + quiet; seen == swaps_ && now() < until;)
-            pump(until - now());
     }
     return true;
 }

@@ -21,7 +21,8 @@ struct Picture {
     bool operator!=(const Picture &other) const { return !(*this == other); }
     // Share of pixels (0..1) in the rectangle whose colour satisfies pred.
     template <class Pred> double share(int x0, int y0, int x1, int y1, Pred pred) const;
-    void savePng(const std::string &name) const;
+    void savePng(const std::string &name) const;         // into shotsDir(), as name.png
+    bool savePngAs(const std::string &path) const;       // anywhere
 };
 
 struct Geometry {
@@ -56,9 +57,9 @@ public:
     // Waits until the program has drawn everything asked of it, then grabs its
     // window; an empty picture when it has ended or its frames did not come.
     Picture settledPicture();
-    // Waits until the program has swapped at least the frames that the events
-    // sent so far imply, then until no more come; false (and a test failure)
-    // if they do not come.
+    // Waits until the program has swapped the frames that the events sent so
+    // far imply, the one rule for "on screen" wherever swaps can be counted;
+    // false (and a test failure) if they do not come.
     bool waitUntilIdle();
 
     // Buffer swaps the program has made so far, and those the events sent
@@ -83,7 +84,6 @@ public:
     std::string x11(const std::string &command, int *status = nullptr);
 
 private:
-    bool startServer();
     void pump(double seconds);
     bool waitForSwaps(long count, double seconds);
 
@@ -97,7 +97,6 @@ private:
 };
 
 // Paths of the build, handed over by CMake.
-std::string verdaloBinary();
 std::string assetsDir();
 std::string shotsDir();
 

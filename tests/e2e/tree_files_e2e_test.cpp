@@ -12,29 +12,18 @@
 #include <vector>
 
 #include "tests/e2e/harness.h"
+#include "tests/support/scratch.h"
 
 namespace {
 
 // A private folder with the committed tree2.tga in it, removed afterwards.
-class TreeFiles : public ::testing::Test {
+class TreeFiles : public Scratch {
 protected:
-    std::string folder;
-
     void SetUp() override
     {
-        char tmpl[] = "/tmp/verdalo-treefiles-XXXXXX";
-        ASSERT_NE(mkdtemp(tmpl), nullptr);
-        folder = tmpl;
-        std::string copy = "cp '" + assetsDir() + "/tree2.tga' '" + folder + "/'";
-        ASSERT_EQ(system(copy.c_str()), 0);
+        Scratch::SetUp();
+        writeFile(path("tree2.tga"), readFile(assetsDir() + "/tree2.tga"));
     }
-    void TearDown() override
-    {
-        std::string clean = "rm -rf '" + folder + "'";
-        if (system(clean.c_str()) != 0)
-            ADD_FAILURE() << "cannot remove " << folder;
-    }
-    std::string at(const std::string &name) const { return folder + "/" + name; }
 };
 
 using Colour = std::function<Rgb(int x, int y)>;  // y counts up from the foot
@@ -43,9 +32,7 @@ using Colour = std::function<Rgb(int x, int y)>;  // y counts up from the foot
 // in the descriptor, as Pillow's orientation=1 does.
 void writeTree(const std::string &path, int w, int h, bool topFirst, const Colour &colour)
 {
-    std::vector<unsigned char> file = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, (unsigned char)w, (unsigned char)(w >> 8),
-                                       (unsigned char)h, (unsigned char)(h >> 8), 32,
-                                       (unsigned char)(topFirst ? 0x28 : 0x08)};
+    Bytes file = tgaHeader(2, w, h, 32, 0, 0, 0, 0, topFirst ? 0x28 : 0x08);
     for (int row = 0; row < h; row++) {
         int y = topFirst ? h - 1 - row : row;
         for (int x = 0; x < w; x++) {
@@ -53,10 +40,7 @@ void writeTree(const std::string &path, int w, int h, bool topFirst, const Colou
             file.insert(file.end(), {(unsigned char)c.b, (unsigned char)c.g, (unsigned char)c.r, 255});
         }
     }
-    FILE *f = fopen(path.c_str(), "wb");
-    ASSERT_NE(f, nullptr);
-    ASSERT_EQ(fwrite(file.data(), 1, file.size(), f), file.size());
-    ASSERT_EQ(fclose(f), 0);
+    writeFile(path, file);
 }
 
 // A texel drawn at half its colour (the sprites' modulate by 0.5).
@@ -84,8 +68,8 @@ Picture viewOverTrees(Session &app)
 
 TEST_F(TreeFiles, ATreeImageOfNinetySixBySixtyFourIsDrawn)
 {
-    writeTree(at("tree1.tga"), 96, 64, false, [](int, int) { return Rgb{255, 0, 255}; });
-    Session app(folder);
+    writeTree(path("tree1.tga"), 96, 64, false, [](int, int) { return Rgb{255, 0, 255}; });
+    Session app(dir);
     Picture view = viewOverTrees(app);
     EXPECT_EQ(app.errorOutput(), "");
     double magenta = view.share(0, 0, view.width, view.height, [](Rgb c) { return halfOf(c, 255, 0, 255); });
@@ -101,8 +85,8 @@ TEST_F(TreeFiles, ATopFirstTreeImageIsDrawnLikeItsBottomFirstTwin)
     Picture views[2];
     for (bool topFirst : {false, true}) {
         SCOPED_TRACE(topFirst ? "top first" : "bottom first");
-        writeTree(at("tree1.tga"), 64, 64, topFirst, picture);
-        Session app(folder);
+        writeTree(path("tree1.tga"), 64, 64, topFirst, picture);
+        Session app(dir);
         views[topFirst] = viewOverTrees(app);
         EXPECT_EQ(app.errorOutput(), "");
     }
@@ -121,8 +105,8 @@ TEST_F(TreeFiles, ATopFirstTreeImageIsDrawnLikeItsBottomFirstTwin)
 TEST_F(TreeFiles, AFifoInPlaceOfATreeImageIsNamedAndTheProgramFliesOn)
 {
     // No writer ever comes: opening it for reading would block start-up for good.
-    ASSERT_EQ(mkfifo(at("tree1.tga").c_str(), 0600), 0);
-    Session app(folder);
+    ASSERT_EQ(mkfifo(path("tree1.tga").c_str(), 0600), 0);
+    Session app(dir);
     ASSERT_TRUE(app.waitForWindow(30)) << app.errorOutput();
     Picture start = app.settledPicture();
     EXPECT_EQ(app.errorOutput(), "verdalo: tree1.tga is not a regular file; its trees are not drawn\n");

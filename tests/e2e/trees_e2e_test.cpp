@@ -7,22 +7,9 @@
 #include <string>
 
 #include "tests/e2e/harness.h"
+#include "tests/support/scratch.h"
 
 namespace {
-
-std::string makeFolder()
-{
-    char tmpl[] = "/tmp/verdalo-e2e-XXXXXX";
-    return mkdtemp(tmpl);
-}
-
-void writeBytes(const std::string &path, const std::string &bytes)
-{
-    FILE *f = fopen(path.c_str(), "wb");
-    ASSERT_NE(f, nullptr);
-    fwrite(bytes.data(), 1, bytes.size(), f);
-    fclose(f);
-}
 
 int lineCount(const std::string &text)
 {
@@ -52,25 +39,19 @@ void expectRunsWithoutTrees(const std::string &folder)
     EXPECT_EQ(app.unreadOutput(), "");
 }
 
-TEST(TreeImages, MissingImagesAreReportedAndTheTerrainStillFlies)
+using TreeImages = Scratch;
+
+TEST_F(TreeImages, MissingImagesAreReportedAndTheTerrainStillFlies)
 {
-    std::string folder = makeFolder();
-    expectRunsWithoutTrees(folder);
-    rmdir(folder.c_str());
+    expectRunsWithoutTrees(dir);
 }
 
-TEST(TreeImages, BrokenImagesAreReportedAndTheTerrainStillFlies)
+TEST_F(TreeImages, BrokenImagesAreReportedAndTheTerrainStillFlies)
 {
-    std::string folder = makeFolder();
     // A run-length encoded header, and a true-colour header cut off before its pixels.
-    std::string rle("\0\0\x0a\0\0\0\0\0\0\0\0\0\x40\0\x40\0\x20\0", 18);
-    std::string cut("\0\0\x02\0\0\0\0\0\0\0\0\0\x40\0\x40\0\x20\0garbage", 25);
-    writeBytes(folder + "/tree1.tga", rle);
-    writeBytes(folder + "/tree2.tga", cut);
-    expectRunsWithoutTrees(folder);
-    unlink((folder + "/tree1.tga").c_str());
-    unlink((folder + "/tree2.tga").c_str());
-    rmdir(folder.c_str());
+    writeFile(path("tree1.tga"), tgaHeader(10, 64, 64, 32));
+    writeFile(path("tree2.tga"), tgaHeader(2, 64, 64, 32) + Bytes{'g', 'a', 'r', 'b', 'a', 'g', 'e'});
+    expectRunsWithoutTrees(dir);
 }
 
 }  // namespace

@@ -5,7 +5,6 @@
 // says so, and an image that loads must save to a real file and load back
 // from it through tgaLoad unchanged.
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <cstdint>
 #include <cstdio>
@@ -14,15 +13,11 @@
 #include <string>
 
 #include "image/tga.h"
+#include "tests/support/temp_folder.h"
 
-static std::string folder, output;
+static TempFolder *folder;
+static std::string output;
 volatile unsigned fuzzSink;
-
-static void removeScratch()
-{
-    unlink(output.c_str());
-    rmdir(folder.c_str());
-}
 
 // Claims of more than 64 kB of pixels are cut down to about that before the
 // load: under the sanitizer every free of a gigabyte buffer poisons 128 MB of
@@ -53,19 +48,12 @@ static void foldLargeClaim(uint8_t *file, size_t size)
 // it costs microseconds rather than a disk's milliseconds.
 static void makeScratch()
 {
-    const char *tmp = getenv("TMPDIR");
     struct stat st;
-    std::string base = stat("/dev/shm", &st) == 0 && S_ISDIR(st.st_mode) ? "/dev/shm"
-                       : tmp && *tmp                                   ? tmp
-                                                                       : "/tmp";
-    std::string pattern = base + "/verdalo-fuzz-XXXXXX";
-    char name[4096];
-    snprintf(name, sizeof name, "%s", pattern.c_str());
-    if (!mkdtemp(name))
+    static TempFolder made(stat("/dev/shm", &st) == 0 && S_ISDIR(st.st_mode) ? "/dev/shm" : "");
+    if (made.dir.empty())
         abort();
-    folder = name;
-    output = folder + "/out.tga";
-    atexit(removeScratch);
+    folder = &made;
+    output = made.path("out.tga");
 }
 
 static size_t pixelBytes(const tgaInfo *info)
@@ -115,7 +103,7 @@ static void checkParts(FILE *stream, const uint8_t *data, size_t size, const tga
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *input, size_t size)
 {
-    if (folder.empty())
+    if (!folder)
         makeScratch();
     if (size == 0)
         return 0;  // a stream over no bytes cannot be made; the unit tests load an empty file

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "image/tga.h"
-#include "scratch.h"
+#include "tests/support/scratch.h"
 
 namespace {
 

@@ -10,6 +10,7 @@
 #include <cstring>
 #include <dlfcn.h>
 
+#include "app/window.h"
 #include "tests/support/frames.h"
 
 namespace {
@@ -68,14 +69,7 @@ public:
             fprintf(stderr, "GL tests need an X display (run them under tools/with-xvfb.sh)\n");
             exit(2);
         }
-        int argc = 1;
-        char name[] = "verdalo-tests";
-        char *argv[] = {name, nullptr};
-        glutInit(&argc, argv);
-        glutInitDisplayMode(GLUT_DOUBLE | GLUT_DEPTH);
-        glutInitWindowPosition(100, 100);
-        glutInitWindowSize(1000, 500);
-        glutCreateWindow("Verdalo tests");
+        openWindow("Verdalo tests");
         dl_iterate_phdr(pinDriver, nullptr);
 
         // Pixels are only owned by the window once it is mapped: wait for its

@@ -4,25 +4,14 @@
 #include <cstdlib>
 
 #include "app/state.h"
+#include "tests/support/grids.h"
 #include "trees/placement.h"
 
 namespace {
 
 const unsigned seed = 777;
 
-void fillTerrain(float h)
-{
-    for (auto &row : terrain)
-        for (float &p : row)
-            p = h;
-}
 
-void fillTreeMap(float v)
-{
-    for (auto &row : treeMap)
-        for (float &c : row)
-            c = v;
-}
 
 // The rand() that follows the first n draws after seeding.
 int drawAfter(int n)
@@ -33,14 +22,6 @@ int drawAfter(int n)
     return rand();
 }
 
-int treesInMap()
-{
-    int n = 0;
-    for (auto &row : treeMap)
-        for (float c : row)
-            n += c == 1 || c == 2;
-    return n;
-}
 
 // Replays the draws over the land cells in loop order and checks every inner
 // cell against its draw; returns the number of draws a generation takes.

@@ -7,12 +7,12 @@
 #include <unistd.h>
 
 #include <cstdlib>
-#include <filesystem>
 #include <string>
 
 #include "app/projection.h"
 #include "app/state.h"
 #include "image/tga.h"
+#include "tests/support/scratch.h"
 
 // An opaque w x h image of one colour; with halfClear its right half is
 // alpha 0 over white, which the alpha test must cut away.
@@ -40,30 +40,27 @@ inline bool isRed(const unsigned char *p) { return p[0] >= 126 && p[0] <= 129 &&
 inline bool isGreen(const unsigned char *p) { return p[0] == 0 && p[1] >= 126 && p[1] <= 129 && p[2] == 0; }
 
 // Each test in its own folder, looking across flat ground with no trees.
-class TreeFolder : public ::testing::Test {
+class TreeFolder : public Scratch {
 protected:
-    std::string folder, previous;
+    std::string previous;
 
     void SetUp() override
     {
+        Scratch::SetUp();
+        if (HasFatalFailure())
+            return;
         char buf[4096];
         ASSERT_NE(getcwd(buf, sizeof buf), nullptr);
         previous = buf;
-        char tmpl[] = "/tmp/verdalo-trees-XXXXXX";
-        ASSERT_NE(mkdtemp(tmpl), nullptr);
-        folder = tmpl;
-        ASSERT_EQ(chdir(folder.c_str()), 0);
+        ASSERT_EQ(chdir(dir.c_str()), 0);
         lookAcrossFlatGround();
     }
 
+    // Back out before the folder goes.
     void TearDown() override
     {
-        std::error_code failed;
-        if (chdir(previous.c_str()) != 0)
+        if (!previous.empty() && chdir(previous.c_str()) != 0)
             ADD_FAILURE() << "cannot go back to " << previous;
-        std::filesystem::remove_all(folder, failed);
-        if (failed)
-            ADD_FAILURE() << "cannot clean up " << folder;
     }
 
     // Flat ground at height 0, and the eye 3 units above it at (100, 3, 128)

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "image/tga.h"
+#include "tests/support/scratch.h"
 
 namespace {
 
@@ -26,31 +27,19 @@ std::string slurp(const fs::path &path)
 }
 
 // A fresh folder for one test, removed with everything in it afterwards.
-class MakeTrees : public ::testing::Test {
+class MakeTrees : public Scratch {
 protected:
-    fs::path dir;
-
-    void SetUp() override
-    {
-        std::string pattern = (fs::temp_directory_path() / "verdalo-trees-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        dir = pattern;
-    }
-    void TearDown() override
-    {
-        std::error_code ignored;
-        fs::remove_all(dir, ignored);
-    }
+    fs::path at(const std::string &name) const { return fs::path(dir) / name; }
 
     // Runs the generator from inside dir with the given (shell-quoted)
     // arguments; returns its exit status, with stdout and stderr kept.
     int generate(const std::string &args, std::string &out, std::string &err)
     {
-        std::string command = "cd '" + dir.string() + "' && '" + generator + "' " + args +
-                              " >'" + (dir / "out").string() + "' 2>'" + (dir / "err").string() + "'";
+        std::string command = "cd '" + dir + "' && '" + generator + "' " + args +
+                              " >'" + at("out").string() + "' 2>'" + at("err").string() + "'";
         int status = std::system(command.c_str());
-        out = slurp(dir / "out");
-        err = slurp(dir / "err");
+        out = slurp(at("out"));
+        err = slurp(at("err"));
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
 };
@@ -58,20 +47,20 @@ protected:
 TEST_F(MakeTrees, CommittedImagesAreWhatTheGeneratorDrawsNow)
 {
     std::string out, err;
-    fs::create_directory(dir / "made");
+    fs::create_directory(at("made"));
     ASSERT_EQ(generate("made", out, err), 0) << err;
     EXPECT_EQ(out, "");
     EXPECT_EQ(err, "");
     for (const char *name : {"tree1.tga", "tree2.tga"}) {
-        std::string made = slurp(dir / "made" / name), committed = slurp(fs::path(assets) / name);
+        std::string made = slurp(at("made") / name), committed = slurp(fs::path(assets) / name);
         ASSERT_FALSE(committed.empty()) << name << " missing from " << assets;
         EXPECT_TRUE(made == committed) << name << " differs from a fresh run; run `make trees`";
     }
 
     // No argument means the current folder.
     ASSERT_EQ(generate("", out, err), 0) << err;
-    EXPECT_TRUE(slurp(dir / "tree1.tga") == slurp(dir / "made" / "tree1.tga"));
-    EXPECT_TRUE(slurp(dir / "tree2.tga") == slurp(dir / "made" / "tree2.tga"));
+    EXPECT_TRUE(slurp(at("tree1.tga")) == slurp(at("made") / "tree1.tga"));
+    EXPECT_TRUE(slurp(at("tree2.tga")) == slurp(at("made") / "tree2.tga"));
 }
 
 TEST_F(MakeTrees, BadCommandLinesFailWithOneLineAndWriteNothing)
@@ -91,8 +80,8 @@ TEST_F(MakeTrees, BadCommandLinesFailWithOneLineAndWriteNothing)
         EXPECT_EQ(out, "");
         ASSERT_FALSE(err.empty());
         EXPECT_EQ(err.find('\n'), err.size() - 1) << err;
-        EXPECT_FALSE(fs::exists(dir / "tree1.tga"));
-        EXPECT_FALSE(fs::exists(dir / "tree2.tga"));
+        EXPECT_FALSE(fs::exists(at("tree1.tga")));
+        EXPECT_FALSE(fs::exists(at("tree2.tga")));
     }
 }
 

@@ -6,17 +6,7 @@
 #include <cstdlib>
 
 #include "app/state.h"
-#include "terrain/colourmap.h"
-#include "terrain/heightfield.h"
-#include "trees/placement.h"
-
-static void buildWorld()
-{
-    treeCount = 0;
-    getHeightField();
-    turbulence();
-    generateTreeMap();
-}
+#include "app/world.h"
 
 int main(int argc, char **argv)
 {
@@ -28,6 +18,7 @@ int main(int argc, char **argv)
     }
     srand((unsigned)seed);
     buildWorld();
+    treeCount = 0;
     buildWorld();
     printf("%i trees\n", treeCount);
     return 0;

@@ -1,13 +1,12 @@
 #!/usr/bin/env bash
-# Cross-builds BUILD_DIR/verdalo.exe and its Windows tests with mingw-w64.
-# freeglut (from Debian's source package) and GoogleTest (from Debian's
-# googletest sources) are built once for Windows into BUILD_DIR/deps and reused.
-# Usage: build-windows.sh BUILD_DIR [JOBS]
+# Builds what the Windows cross build links with mingw-w64: freeglut (from
+# Debian's source package) and GoogleTest (from Debian's googletest sources),
+# once, into BUILD_DIR/deps, where later runs find and reuse them.
+# Usage: build-windows-deps.sh BUILD_DIR [JOBS]
 set -euo pipefail
-build=$(mkdir -p "${1:?usage: build-windows.sh BUILD_DIR [JOBS]}" && cd "$1" && pwd)
+build=$(mkdir -p "${1:?usage: build-windows-deps.sh BUILD_DIR [JOBS]}" && cd "$1" && pwd)
 jobs=${2:-2}
-root=$(cd "$(dirname "$0")/.." && pwd)
-toolchain=$root/cmake/mingw-w64.cmake
+toolchain=$(cd "$(dirname "$0")/.." && pwd)/cmake/mingw-w64.cmake
 deps=$build/deps
 
 # dep NAME SOURCE_DIR CMAKE_ARGS...: configure, build and install one library.
@@ -31,6 +30,3 @@ if [ ! -f "$deps/lib/libgtest.a" ]; then
   dep gtest /usr/src/googletest -DBUILD_GMOCK=OFF -DINSTALL_GTEST=ON
 fi
 
-cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
-  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_PREFIX_PATH="$deps" >/dev/null
-cmake --build "$build" -j "$jobs"

@@ -1,5 +1,5 @@
 # OpenGL, GLU and GLUT, found the same way by the build and by the set-up
-# script's probe (tools/probe), so that both agree on what is missing.
+# script's probe (cmake/probe), so that both agree on what is missing.
 if(EMSCRIPTEN)
   include(${PROJECT_SOURCE_DIR}/cmake/web.cmake)
   return()
