@@ -148,10 +148,9 @@ Session::~Session()
         close(swapFd_);
 }
 
-std::string Session::x11(const std::string &command, int *status)
+std::string commandOutput(const std::string &command, int *status)
 {
-    std::string full = "DISPLAY=" + display_ + " " + command;
-    FILE *f = popen(full.c_str(), "r");
+    FILE *f = popen(command.c_str(), "r");
     std::string result;
     if (!f) {
         if (status)
@@ -166,6 +165,11 @@ std::string Session::x11(const std::string &command, int *status)
     if (status)
         *status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
     return result;
+}
+
+std::string Session::x11(const std::string &command, int *status)
+{
+    return commandOutput("DISPLAY=" + display_ + " " + command, status);
 }
 
 bool Session::waitForWindow(double seconds)

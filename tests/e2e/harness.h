@@ -97,6 +97,9 @@ private:
 };
 
 // Paths of the build, handed over by CMake.
+// Runs a shell command; its standard output, and its exit status in *status.
+std::string commandOutput(const std::string &command, int *status = nullptr);
+
 std::string assetsDir();
 std::string shotsDir();
 

@@ -1,17 +1,9 @@
 #include "tests/install/flight.h"
 
-#include <sys/wait.h>
-
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <regex>
 #include <sstream>
-
-#include "image/tga.h"
 
 std::vector<std::string> filesUnder(const fs::path &root)
 {
@@ -23,12 +15,6 @@ std::vector<std::string> filesUnder(const fs::path &root)
             files.push_back(fs::relative(it->path(), root).string());
     std::sort(files.begin(), files.end());
     return files;
-}
-
-std::string readFile(const fs::path &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 std::vector<std::string> installedFiles(const std::string &top, const std::string &program)
@@ -52,24 +38,6 @@ std::vector<std::string> installedFiles(const std::string &top, const std::strin
     return files;
 }
 
-std::string commandOutput(const std::string &command, int *status)
-{
-    std::string out;
-    FILE *pipe = popen(command.c_str(), "r");
-    if (!pipe) {
-        if (status)
-            *status = -1;
-        return out;
-    }
-    char buf[4096];
-    for (size_t n; (n = fread(buf, 1, sizeof buf, pipe)) > 0;)
-        out.append(buf, n);
-    int rc = pclose(pipe);
-    if (status)
-        *status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
-    return out;
-}
-
 std::string entryValue(const std::string &entry, const std::string &key)
 {
     std::istringstream lines(entry);
@@ -86,39 +54,6 @@ bool isHalfOf(Rgb c, int r, int g, int b)
 {
     auto near = [](int got, int full) { return got >= full / 2 - 1 && got <= full / 2 + 1; };
     return near(c.r, r) && near(c.g, g) && near(c.b, b);
-}
-
-void ScratchFolder::SetUp()
-{
-    std::string pattern = (fs::temp_directory_path() / "verdalo-install-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    folder = pattern;
-}
-
-void ScratchFolder::TearDown()
-{
-    std::error_code failed;
-    fs::remove_all(folder, failed);
-    if (failed)
-        ADD_FAILURE() << "cannot remove " << folder;
-}
-
-void writeTreeImage(const fs::path &path, unsigned char r, unsigned char g, unsigned char b, int w, int h)
-{
-    unsigned char *pixels = (unsigned char *)malloc((size_t)w * h * 4);
-    ASSERT_NE(pixels, nullptr);
-    for (int k = 0; k < w * h; k++) {
-        unsigned char *p = pixels + 4 * k;
-        p[0] = r;
-        p[1] = g;
-        p[2] = b;
-        p[3] = 255;
-    }
-    // A successful save takes the buffer over.
-    int status = tgaSave(path.c_str(), (short)w, (short)h, 32, pixels);
-    if (status != tgaStatusOk)
-        free(pixels);
-    ASSERT_EQ(status, tgaStatusOk) << path;
 }
 
 Picture expectFlightWithTrees(const std::string &program, const fs::path &folder, bool (*isTree)(Rgb),

@@ -10,20 +10,16 @@
 #include <vector>
 
 #include "tests/e2e/harness.h"
+#include "tests/support/scratch.h"
 
 namespace fs = std::filesystem;
 
 // Every file under root (links and folders left out), relative to it, sorted.
 std::vector<std::string> filesUnder(const fs::path &root);
 
-std::string readFile(const fs::path &path);
-
 // Every file an install writes, sorted, each under top; the program's own
 // path is given, as it differs between the GNU layout and the .deb.
 std::vector<std::string> installedFiles(const std::string &top, const std::string &program);
-
-// Runs a shell command; its standard output, and its exit status in *status.
-std::string commandOutput(const std::string &command, int *status = nullptr);
 
 // The value of key in a desktop entry's text; "" when it has none.
 std::string entryValue(const std::string &entry, const std::string &key);
@@ -36,15 +32,10 @@ bool isBark(Rgb c);
 bool isHalfOf(Rgb c, int r, int g, int b);
 
 // A private empty folder, removed with what it holds at the end of the test.
-class ScratchFolder : public ::testing::Test {
+class ScratchFolder : public Scratch {
 protected:
-    fs::path folder;
-    void SetUp() override;
-    void TearDown() override;
+    fs::path folder{dir};
 };
-
-// Writes an opaque w x h tree image of one colour.
-void writeTreeImage(const fs::path &path, unsigned char r, unsigned char g, unsigned char b, int w = 64, int h = 64);
 
 // The clock of every flight: its start view has some 170 bark pixels (the
 // Windows checks start from the same second).

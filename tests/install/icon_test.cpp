@@ -21,7 +21,7 @@ int makeIcon(const fs::path &folder, const std::string &args, std::string &err)
 {
     std::string command = "'" + tool + "' " + args + " 2>'" + (folder / "err").string() + "'";
     int status = std::system(command.c_str());
-    err = readFile(folder / "err");
+    err = readText(folder / "err");
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
@@ -32,8 +32,8 @@ TEST_F(MakeIcon, CommittedIconIsWhatTheToolMakesFromTheCommittedTree)
     ASSERT_EQ(makeIcon(folder, "'" + (source / "assets/tree1.tga").string() + "' '" + made.string() + "'", err), 0)
         << err;
     EXPECT_EQ(err, "");
-    std::string icon = readFile(made);
-    EXPECT_TRUE(icon == readFile(source / "package/verdalo.png")) << "package/verdalo.png is stale; run `make trees`";
+    std::string icon = readText(made);
+    EXPECT_TRUE(icon == readText(source / "package/verdalo.png")) << "package/verdalo.png is stale; run `make trees`";
 
     // The picture itself, as an image tool reads it: the sprite upright, its
     // cut-out texels clear, the foot of the trunk opaque at the bottom centre.

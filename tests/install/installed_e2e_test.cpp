@@ -23,19 +23,19 @@ TEST(InstalledFiles, EveryFileInItsPlaceAndNoOther)
     EXPECT_EQ(readFile(prefix / "share/verdalo/tree2.tga"), readFile(fs::path(assetsDir()) / "tree2.tga"));
 
     // The icon is a 128 x 128 RGBA PNG, as its folder in the theme says.
-    std::string icon = readFile(prefix / "share/icons/hicolor/128x128/apps/verdalo.png");
+    std::string icon = readText(prefix / "share/icons/hicolor/128x128/apps/verdalo.png");
     ASSERT_GE(icon.size(), 33u);
     EXPECT_EQ(icon.substr(0, 8), std::string("\x89PNG\r\n\x1a\n", 8));
     EXPECT_EQ(icon.substr(16, 10), std::string("\0\0\0\x80\0\0\0\x80\x08\x06", 10));
 
-    std::string metainfo = readFile(prefix / "share/metainfo/org.verdalo.verdalo.metainfo.xml");
+    std::string metainfo = readText(prefix / "share/metainfo/org.verdalo.verdalo.metainfo.xml");
     EXPECT_NE(metainfo.find("<launchable type=\"desktop-id\">verdalo.desktop</launchable>"), std::string::npos);
     EXPECT_NE(metainfo.find("<release version=\"" VERDALO_VERSION "\""), std::string::npos);
 }
 
 TEST(InstalledFiles, TheMenuEntryRunsTheInstalledProgramInItsDataFolder)
 {
-    std::string entry = readFile(prefix / "share/applications/verdalo.desktop");
+    std::string entry = readText(prefix / "share/applications/verdalo.desktop");
     EXPECT_EQ(entryValue(entry, "Exec"), program);
     EXPECT_EQ(entryValue(entry, "Path"), (prefix / "share/verdalo").string());
     EXPECT_EQ(entryValue(entry, "Icon"), "verdalo");
@@ -47,7 +47,7 @@ using Installed = ScratchFolder;
 
 TEST_F(Installed, StartedAsItsMenuEntrySaysItFliesWithTrees)
 {
-    std::string entry = readFile(prefix / "share/applications/verdalo.desktop");
+    std::string entry = readText(prefix / "share/applications/verdalo.desktop");
     std::string exec = entryValue(entry, "Exec"), path = entryValue(entry, "Path");
     ASSERT_FALSE(exec.empty());
     ASSERT_FALSE(path.empty()) << "the entry names no working directory";
@@ -61,7 +61,7 @@ TEST_F(Installed, StartedFromAFolderWithoutTreeImagesItFliesWithTheInstalledOnes
 
 TEST_F(Installed, AFolderWithItsOwnTreeImageFliesWithThatOne)
 {
-    writeTreeImage(folder / "tree1.tga", 255, 0, 255);
+    writeImage((folder / "tree1.tga").c_str(), 255, 0, 255, false, 64, 64);
     Picture first = expectFlightWithTrees(
         program, folder, [](Rgb c) { return isHalfOf(c, 255, 0, 255); });
     if (HasFailure())

@@ -1,6 +1,6 @@
 // Each test in a private temporary folder, and the whole-file helpers the
-// image, tree and end-to-end tests write their files with: one TGA header
-// writer for every hand-made image.
+// image, tree, end-to-end and install tests write their files with: one TGA
+// header writer for every hand-made image, one for tree images of one colour.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -50,6 +50,32 @@ inline void writeFile(const std::string &path, const Bytes &bytes)
     ASSERT_EQ(fclose(f), 0);
 }
 
+// A tree image written through the module itself: w x h, opaque, of one
+// colour; with halfClear its right half is alpha 0 over white, which the
+// alpha test must cut away.
+inline void writeImage(const char *name, unsigned char r, unsigned char g, unsigned char b, bool halfClear = false,
+                       int w = 8, int h = 8, int depth = 32)
+{
+    int bytes = depth / 8;
+    unsigned char *pixels = (unsigned char *)malloc((size_t)w * h * bytes);
+    ASSERT_NE(pixels, nullptr);
+    for (int y = 0; y < h; y++)
+        for (int x = 0; x < w; x++) {
+            unsigned char *p = pixels + ((size_t)y * w + x) * bytes;
+            bool clear = halfClear && x >= w / 2;
+            p[0] = clear ? 255 : r;
+            p[1] = clear ? 255 : g;
+            p[2] = clear ? 255 : b;
+            if (bytes == 4)
+                p[3] = clear ? 0 : 255;
+        }
+    // A successful save takes the buffer over.
+    int status = tgaSave(name, (short)w, (short)h, (unsigned char)depth, pixels);
+    if (status != tgaStatusOk)
+        free(pixels);
+    ASSERT_EQ(status, tgaStatusOk) << name;
+}
+
 inline Bytes readFile(const std::string &path)
 {
     Bytes bytes;
@@ -61,6 +87,12 @@ inline Bytes readFile(const std::string &path)
         bytes.push_back((unsigned char)c);
     fclose(f);
     return bytes;
+}
+
+inline std::string readText(const std::string &path)
+{
+    Bytes bytes = readFile(path);
+    return std::string(bytes.begin(), bytes.end());
 }
 
 // A heap copy, the way the module expects pixel buffers to be handed over.

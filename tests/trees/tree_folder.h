@@ -1,6 +1,6 @@
 // What the tree set-up tests share: each test in its own empty working folder
-// (where the set-up looks for tree1.tga and tree2.tga), tree images of one
-// colour, and the colours the tree pass draws them in.
+// (where the set-up looks for tree1.tga and tree2.tga), and the colours the
+// tree pass draws their images in.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -13,27 +13,6 @@
 #include "app/state.h"
 #include "image/tga.h"
 #include "tests/support/scratch.h"
-
-// An opaque w x h image of one colour; with halfClear its right half is
-// alpha 0 over white, which the alpha test must cut away.
-inline void writeImage(const char *name, unsigned char r, unsigned char g, unsigned char b, bool halfClear = false,
-                       int w = 8, int h = 8, int depth = 32)
-{
-    int bytes = depth / 8;
-    unsigned char *pixels = (unsigned char *)malloc((size_t)w * h * bytes);
-    ASSERT_NE(pixels, nullptr);
-    for (int y = 0; y < h; y++)
-        for (int x = 0; x < w; x++) {
-            unsigned char *p = pixels + ((size_t)y * w + x) * bytes;
-            bool clear = halfClear && x >= w / 2;
-            p[0] = clear ? 255 : r;
-            p[1] = clear ? 255 : g;
-            p[2] = clear ? 255 : b;
-            if (bytes == 4)
-                p[3] = clear ? 0 : 255;
-        }
-    ASSERT_EQ(tgaSave(name, (short)w, (short)h, (unsigned char)depth, pixels), tgaStatusOk);
-}
 
 // Texels enter at half their colour.
 inline bool isRed(const unsigned char *p) { return p[0] >= 126 && p[0] <= 129 && p[1] == 0 && p[2] == 0; }
