@@ -14,28 +14,17 @@
 #include "app/frame.h"
 #include "app/projection.h"
 #include "app/state.h"
+#include "app/window.h"
+#include "app/world.h"
 #include "bench/frame_floor.h"
-#include "terrain/colourmap.h"
-#include "terrain/heightfield.h"
-#include "trees/placement.h"
 #include "trees/sprites.h"
 
 int main()
 {
-    int argc = 1;
-    char name[] = "verdalo_web_bench";
-    char *argv[] = {name, nullptr};
-    glutInit(&argc, argv);
-    glutInitDisplayMode(GLUT_DOUBLE | GLUT_DEPTH);
-    glutInitWindowSize(width, height);
-    glutCreateWindow("Verdalo bench");
-    glClearColor(0.5f, 0.5f, 1.0f, 1.0f);
+    openWindow("Verdalo bench");
     initTextures();
     srand(6);  // the world every figure is taken on
-    treeCount = 0;
-    getHeightField();
-    turbulence();
-    generateTreeMap();
+    buildWorld();
     reshape(width, height);
     prepareFloor();
     applyView(views[0]);
