@@ -21,23 +21,19 @@
 #include <string>
 #include <vector>
 
-#include "app/camera.h"
 #include "app/frame.h"
 #include "app/projection.h"
 #include "app/state.h"
 #include "app/window.h"
 #include "app/world.h"
-#include "trees/billboard.h"
 #include "trees/sprites.h"
 #include "bench/frame_floor.h"
+#include "bench/world_count.h"
 #include "tools/launch.h"
 
 namespace {
 
 const unsigned seed = 6;  // every figure is taken on this world
-// Four displaced midpoints in each of the 21,845 squares of side 2 and more,
-// each with one logarithm and one square root.
-const long midpoints = 4 * 21845;
 
 double seconds(clockid_t clock)
 {
@@ -76,25 +72,6 @@ void timeWithFloor(benchmark::State &state, clockid_t clock, Work work, Floor fl
     state.counters["ratio"] = median(ratios);
 }
 
-// Draws one rebuild takes: the sequence is replayed from the seed until it
-// reaches the values that follow the rebuild.
-long countDraws()
-{
-    srand(seed);
-    buildWorld();
-    int after[4], last[4] = {0, 0, 0, 0};
-    for (int &v : after)
-        v = rand();
-    srand(seed);
-    for (long n = 1; n < 10000000; n++) {
-        std::copy(last + 1, last + 4, last);
-        last[3] = rand();
-        if (n >= 4 && std::equal(last, last + 4, after))
-            return n - 4;
-    }
-    return -1;
-}
-
 template <class T, size_t N> void fill(T (&grid)[N], float value)
 {
     float *p = (float *)grid;
@@ -102,14 +79,14 @@ template <class T, size_t N> void fill(T (&grid)[N], float value)
 }
 
 // The least any rebuild of this world must do: the same draws, a logarithm
-// and a square root per midpoint, and one store per value of the world.
-void floorWork(long draws)
+// and a square root per Gaussian, and one store per value of the world.
+void floorWork(const RebuildCount &count)
 {
     unsigned sum = 0;
-    for (long k = 0; k < draws; k++)
+    for (long k = 0; k < count.draws; k++)
         sum += (unsigned)rand();
     float acc = 0;
-    for (long k = 0; k < midpoints; k++) {
+    for (long k = 0; k < count.logarithms; k++) {
         float s = (float)(k % 1000 + 1) / 1001.0f;
         acc += (float)std::sqrt(-2.0 * (double)logf(s) / (double)s);
     }
@@ -123,11 +100,16 @@ void floorWork(long draws)
 
 void worldBench(benchmark::State &state)
 {
-    long draws = countDraws();
+    RebuildCount count;
+    if (const char *problem = countRebuild(seed, count)) {
+        state.SkipWithError(problem);
+        return;
+    }
     // Thread CPU time: the rebuild runs on this thread alone.
     timeWithFloor(state, CLOCK_THREAD_CPUTIME_ID, [] { srand(seed), buildWorld(); },
-                  [draws] { srand(seed), floorWork(draws); });
-    state.counters["draws"] = (double)draws;
+                  [&count] { srand(seed), floorWork(count); });
+    state.counters["draws"] = (double)count.draws;
+    state.counters["logs"] = (double)count.logarithms;
     // The floor writes over the grids: the frames are drawn from the world itself.
     srand(seed);
     buildWorld();
@@ -142,7 +124,7 @@ void frameBench(benchmark::State &state, int which)
     applyView(v);
     timeWithFloor(state, CLOCK_MONOTONIC, [] { display(), glFinish(); },
                   [&v] { floorFrame(v), glFinish(); });
-    state.counters["in_view"] = v.inView;
+    state.counters["in_view"] = v.tape.spritesInView;
 }
 
 // ---- The real program, from outside ----
@@ -213,12 +195,12 @@ bool setUp()
     if (!getcwd(here, sizeof here) || chdir(VERDALO_ASSETS) != 0)
         return false;
     initTextures();
+    tapedInitTextures();
     if (chdir(here) != 0)
         return false;
     reshape(width, height);
     srand(seed);
     buildWorld();
-    prepareFloor();
     return true;
 }
 
@@ -229,6 +211,10 @@ int main(int argc, char **argv)
     benchmark::Initialize(&argc, argv);
     if (!setUp()) {
         fprintf(stderr, "verdalo_bench: cannot read the tree images in %s\n", VERDALO_ASSETS);
+        return 1;
+    }
+    if (const char *problem = prepareFloor()) {
+        fprintf(stderr, "verdalo_bench: %s\n", problem);
         return 1;
     }
     printf("GL: %s, %s; world of seed %u: %i trees\n", (const char *)glGetString(GL_RENDERER),

@@ -1,29 +1,20 @@
-// The frame's floor: the same GL calls as the program's frame for a view,
-// from arrays made ready once. The desktop bench and the browser's share it.
+// The frame's floor: the program's own frame for a view, its GL calls written
+// down once and played back (bench/tape.h). The desktop bench and the
+// browser's share it.
 #pragma once
 
-#include "app/platform.h"
-
-#include <vector>
-
-struct Sprite {
-    GLuint texture;
-    float base[3], halfWidth;
-    GLfloat turn[16];  // the billboard's rotation for this view
-};
+#include "bench/tape.h"
 
 struct View {
     float eye[3], look[3];
-    GLfloat matrix[16];
-    std::vector<int> cellSprite;  // 256 x 256, -1 where nothing is drawn
-    std::vector<Sprite> sprites;
-    int inView = 0;
+    Tape tape;
 };
 
 // The start view, and one high over the south edge looking down across the land.
 extern View views[2];
 
-// Gathers the mesh from the world as it stands, and what each view draws.
-void prepareFloor();
+// Records each view's frame from the world as it stands, and plays it back:
+// nullptr when the playback draws the frame's picture, else what went wrong.
+const char *prepareFloor();
 void floorFrame(const View &v);
 void applyView(const View &v);

@@ -1,7 +1,7 @@
 // The browser's frame figure: in the page's own GL, one frame of the start
-// view timed back to back with its floor (the same GL calls from ready
-// arrays), each going first in turn; wall time to glFinish. Prints one line
-// that the bench's driver (bench/web_bench.mjs) reads.
+// view timed back to back with its floor (the frame's own GL calls played
+// back from its tape), each going first in turn; wall time to glFinish.
+// Prints one line that the bench's driver (bench/web_bench.mjs) reads.
 #include "app/platform.h"
 
 #include <emscripten.h>
@@ -23,10 +23,15 @@ int main()
 {
     openWindow("Verdalo bench");
     initTextures();
+    tapedInitTextures();
     srand(6);  // the world every figure is taken on
     buildWorld();
     reshape(width, height);
-    prepareFloor();
+    if (const char *problem = prepareFloor()) {
+        printf("verdalo_web_bench: %s\n", problem);
+        fflush(stdout);
+        return 1;
+    }
     applyView(views[0]);
 
     const int pairs = 15;

@@ -7,8 +7,10 @@ const session = await openPage(6, 'bench.html');
 const line = await new Promise((resolve, reject) => {
   const timer = setTimeout(() => reject(new Error('the bench page printed nothing: ' + JSON.stringify([session.errors, session.messages.slice(-5)]))), Number(process.env.BENCH_WAIT_MS || 120000));
   const look = () => {
-    const found = session.messages.find((m) => m.text.startsWith('frame, start view'));
-    if (found) { clearTimeout(timer); resolve(found.text); } else setTimeout(look, 100);
+    const found = session.messages.find((m) => /^(frame, start view|verdalo_web_bench:)/.test(m.text));
+    if (!found) setTimeout(look, 100);
+    else if (found.text.startsWith('verdalo_web_bench:')) { clearTimeout(timer); reject(new Error(found.text)); }
+    else { clearTimeout(timer); resolve(found.text); }
   };
   look();
 });

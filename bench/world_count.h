@@ -1,0 +1,13 @@
+// What one rebuild of the world takes from the random source and the maths
+// library, counted by a copy of the program's own generators (built with
+// bench/counted_copy.h in front), so that the rebuild's floor follows them.
+#pragma once
+
+struct RebuildCount {
+    long draws;       // rand() calls
+    long logarithms;  // one per Gaussian, each with its square root
+};
+
+// nullptr when the copy grew the program's world of this seed and left the
+// random sequence where the program's rebuild leaves it, else what differs.
+const char *countRebuild(unsigned seed, RebuildCount &count);
