@@ -22,7 +22,7 @@ native_FLAGS := -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
 # The page built with emscripten, its unit tests under node, and the page in
 # headless Chromium, its frames compared with the desktop program's
-# (build/native_frames, from the native build).
+# (build/verdalo_frames, from the native build).
 web_DIR := build-web
 web_FLAGS = -DCMAKE_TOOLCHAIN_FILE=$(EMSCRIPTEN_TOOLCHAIN) -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=ON
 web_NEEDS := web-deps
@@ -99,9 +99,14 @@ trees: run-deps configure-native
 	$(BUILD)/make_icon assets/tree1.tga package/verdalo.png
 
 # A scripted flight under a private Xvfb, one screenshot per step in build/tour.
+# A step with no name acts without a picture.
+TOUR := 01-start= 02-turn-right=d*6 03-look-down=f*6 04-wireframe=click:1 =click:1 \
+  05-walk-in=w*15 06-turn-across=d*20 07-billboards-off=click:3 =click:3 08-rise=space*6 \
+  09-zoom-out=z*10 10-zoom-in=x*20 =z*10 11-new-world=F5
+TOUR_OUT := $(BUILD)/tour
 tour: deps configure-native
-	@cmake --build $(BUILD) -j $(JOBS) --target verdalo_tour >/dev/null
-	tools/with-xvfb.sh $(BUILD)/tests/e2e/verdalo_tour $(BUILD)/tour
+	@cmake --build $(BUILD) -j $(JOBS) --target verdalo_frames >/dev/null
+	tools/with-xvfb.sh $(BUILD)/verdalo_frames 1700000000 $(TOUR_OUT) $(TOUR)
 
 # Each figure timed back to back with its floor, in one table (about a minute).
 bench: deps configure-native
@@ -148,7 +153,7 @@ package:
 # puppeteer-core; and the desktop frames its pictures are compared with.
 web-deps: deps configure-native
 	@tools/install-web-deps.sh test
-	@cmake --build $(BUILD) -j $(JOBS) --target native_frames >/dev/null
+	@cmake --build $(BUILD) -j $(JOBS) --target verdalo_frames >/dev/null
 
 # The page in build-web/ (index.html, verdalo.js, .wasm, .data), built with
 # emscripten from the same CMakeLists.txt.

@@ -11,7 +11,7 @@ import { after, before, describe, it } from 'node:test';
 import { census, differing, grab, openPage, pictureFromPng, swaps, waitForSwaps } from './page.mjs';
 
 const seed = 1700000300;
-// Name, then xdotool keys or a click, as native_frames takes them.
+// Name, then xdotool keys or a click, as verdalo_frames takes them.
 const steps = [
   ['start', ''], ['turn', 'd d d'], ['look-down', 'f f f'], ['walk', 'w w w'],
   ['billboards-off', 'click:3'], ['rise', 'space space'], ['zoom', 'x x x'], ['f5', 'F5'],
@@ -24,7 +24,7 @@ describe('the page and the desktop program', { concurrency: false }, () => {
   before(async () => {
     for (const need of ['VERDALO_NATIVE_FRAMES', 'VERDALO_MUSL_RAND'])
       assert.ok(fs.existsSync(process.env[need] || ''), `${need} (${process.env[need]}) not built: make test builds build/ first`);
-    const files = execFileSync(process.env.VERDALO_NATIVE_FRAMES, [String(seed), ...steps.map(([n, a]) => `${n}=${a}`)],
+    const files = execFileSync(process.env.VERDALO_NATIVE_FRAMES, [String(seed), process.env.VERDALO_WEB_SHOTS, ...steps.map(([n, a]) => `native-${n}=${a}`)],
       { env: { ...process.env, VERDALO_PRELOAD: process.env.VERDALO_MUSL_RAND }, stdio: ['ignore', 'pipe', 'inherit'] })
       .toString().trim().split('\n');
     native = new Map(steps.map(([name], k) => [name, pictureFromPng(fs.readFileSync(files[k]))]));
