@@ -44,9 +44,9 @@ sanitizers_ENV := LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_supp
 windows_DIR := build-windows
 windows_FLAGS := -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-w64.cmake -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_PREFIX_PATH=$(CURDIR)/build-windows/deps -DBUILD_TESTING=ON
-windows_NEEDS := windows-deps
+windows_NEEDS := windows-deps host-tools
 
-.PHONY: run-deps deps build run test $(TESTS:%=test-%) $(TESTS:%=configure-%) windows-deps windows \
+.PHONY: run-deps deps host-tools build run test $(TESTS:%=test-%) $(TESTS:%=configure-%) windows-deps windows \
   web-deps web serve-web bench-web install uninstall package package-windows fuzz trees tour bench clean
 
 run-deps:
@@ -150,10 +150,14 @@ package:
 	cmake -DBUILD=$(PACKAGE_BUILD) -DJOBS=$(JOBS) -P cmake/package.cmake
 
 # What the browser build and its checks need: emscripten, node, Chromium and
-# puppeteer-core; and the desktop frames its pictures are compared with.
-web-deps: deps configure-native
+# puppeteer-core; and the host tools its checks run.
+web-deps: host-tools
 	@tools/install-web-deps.sh test
-	@cmake --build $(BUILD) -j $(JOBS) --target verdalo_frames >/dev/null
+
+# What the browser's and the Windows checks run on this side, from the desktop
+# build: the frames the page's are compared with, and the pixel census.
+host-tools: deps configure-native
+	@cmake --build $(BUILD) -j $(JOBS) --target verdalo_frames verdalo_census >/dev/null
 
 # The page in build-web/ (index.html, verdalo.js, .wasm, .data), built with
 # emscripten from the same CMakeLists.txt.

@@ -78,9 +78,32 @@ std::string shotsDir()
     return VERDALO_SHOTS;
 }
 
-bool isSky(Rgb c)
+Pixel classify(Rgb c)
 {
-    return (c.r == 127 || c.r == 128) && (c.g == 127 || c.g == 128) && c.b == 255;
+    if ((c.r == 127 || c.r == 128) && (c.g == 127 || c.g == 128) && c.b == 255)
+        return Pixel::sky;
+    if (c.r < 8 && c.g < 8 && c.b > 40)
+        return Pixel::water;
+    if (c.r < 8 && c.g > 40 && c.b < 8)
+        return Pixel::land;
+    if (c.r > c.g + 4 && c.r > c.b + 4)
+        return Pixel::tree;
+    if (std::abs(c.r - c.g) < 8 && std::abs(c.g - c.b) < 8 && c.r > 100)
+        return Pixel::snow;
+    return Pixel::other;
+}
+
+Picture loadPicture(const std::string &path)
+{
+    int status = -1;
+    std::string ppm = commandOutput("convert " + shellQuote(path) + " -depth 8 ppm:- 2>/dev/null", &status);
+    if (status != 0)
+        return Picture();
+    try {
+        return parsePpm(ppm);
+    } catch (const std::exception &) {
+        return Picture();
+    }
 }
 
 Rgb Picture::at(int x, int y) const

@@ -29,8 +29,17 @@ struct Geometry {
     int x = -1, y = -1, width = -1, height = -1;
 };
 
-// The sky's clear colour (0.5, 0.5, 1.0) as it lands in an 8-bit frame buffer.
-bool isSky(Rgb c);
+// Pixel classes, as the program draws them: the sky is the clear colour
+// (0.5, 0.5, 1.0) as it lands in an 8-bit frame buffer; the colour map puts
+// water in blue only and land in green only, and snow is grey; no blend of
+// them has red above green and blue, so those pixels are trees. The one
+// definition: verdalo_census gives it to the Windows and the browser checks.
+enum class Pixel { sky, water, land, tree, snow, other };
+Pixel classify(Rgb c);
+inline bool isSky(Rgb c) { return classify(c) == Pixel::sky; }
+
+// A picture file of any format ImageMagick reads; empty when it cannot.
+Picture loadPicture(const std::string &path);
 
 class Session {
 public:

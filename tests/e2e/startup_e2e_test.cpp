@@ -23,8 +23,8 @@ TEST(Startup, OpensItsWindowAndDrawsTerrainUnderASky)
     EXPECT_GT(first.share(0, 0, 1000, 50, isSky), 0.99);
     EXPECT_LT(first.share(0, 450, 1000, 500, isSky), 0.9);
     // The colour map: blue water and green land, each in its own channel only.
-    auto water = [](Rgb c) { return c.r < 8 && c.g < 8 && c.b > 40; };
-    auto land = [](Rgb c) { return c.r < 8 && c.g > 40 && c.b < 8; };
+    auto water = [](Rgb c) { return classify(c) == Pixel::water; };
+    auto land = [](Rgb c) { return classify(c) == Pixel::land; };
     EXPECT_GT(first.share(0, 250, 1000, 500, water), 0.005);
     EXPECT_GT(first.share(0, 250, 1000, 500, land), 0.005);
     EXPECT_TRUE(app.running());

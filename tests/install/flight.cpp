@@ -48,7 +48,7 @@ std::string entryValue(const std::string &entry, const std::string &key)
     return "";
 }
 
-bool isBark(Rgb c) { return c.r > c.g + 4 && c.r > c.b + 4; }
+bool isBark(Rgb c) { return classify(c) == Pixel::tree; }
 
 bool isHalfOf(Rgb c, int r, int g, int b)
 {

@@ -24,8 +24,7 @@ std::vector<std::string> installedFiles(const std::string &top, const std::strin
 // The value of key in a desktop entry's text; "" when it has none.
 std::string entryValue(const std::string &entry, const std::string &key);
 
-// The sprites' bark, drawn at half its colour: red above green and blue,
-// which the colour map (blue water, green land, grey snow) never makes.
+// The sprites' bark, drawn at half its colour: the harness's tree class.
 bool isBark(Rgb c);
 
 // A texel of colour (r, g, b) as the tree pass draws it, at half its colour.

@@ -22,7 +22,7 @@ let session, native;
 
 describe('the page and the desktop program', { concurrency: false }, () => {
   before(async () => {
-    for (const need of ['VERDALO_NATIVE_FRAMES', 'VERDALO_MUSL_RAND'])
+    for (const need of ['VERDALO_NATIVE_FRAMES', 'VERDALO_MUSL_RAND', 'VERDALO_CENSUS'])
       assert.ok(fs.existsSync(process.env[need] || ''), `${need} (${process.env[need]}) not built: make test builds build/ first`);
     const files = execFileSync(process.env.VERDALO_NATIVE_FRAMES, [String(seed), process.env.VERDALO_WEB_SHOTS, ...steps.map(([n, a]) => `native-${n}=${a}`)],
       { env: { ...process.env, VERDALO_PRELOAD: process.env.VERDALO_MUSL_RAND }, stdio: ['ignore', 'pipe', 'inherit'] })
