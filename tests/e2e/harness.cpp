@@ -43,14 +43,6 @@ bool drain(int fd, std::string &into)
     }
 }
 
-std::string shellQuote(const std::string &s)
-{
-    std::string q = "'";
-    for (char c : s)
-        q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return q + "'";
-}
-
 Picture parsePpm(const std::string &data)
 {
     Picture p;
@@ -169,25 +161,6 @@ Session::~Session()
         close(errFd_);
     if (swapFd_ >= 0)
         close(swapFd_);
-}
-
-std::string commandOutput(const std::string &command, int *status)
-{
-    FILE *f = popen(command.c_str(), "r");
-    std::string result;
-    if (!f) {
-        if (status)
-            *status = -1;
-        return result;
-    }
-    char buf[65536];
-    size_t n;
-    while ((n = fread(buf, 1, sizeof buf, f)) > 0)
-        result.append(buf, n);
-    int rc = pclose(f);
-    if (status)
-        *status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
-    return result;
 }
 
 std::string Session::x11(const std::string &command, int *status)

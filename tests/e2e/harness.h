@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/command.h"
+
 struct Rgb {
     int r, g, b;
 };
@@ -106,8 +108,6 @@ private:
 };
 
 // Paths of the build, handed over by CMake.
-// Runs a shell command; its standard output, and its exit status in *status.
-std::string commandOutput(const std::string &command, int *status = nullptr);
 
 std::string assetsDir();
 std::string shotsDir();

@@ -15,6 +15,7 @@
 
 #include "image/tga.h"
 #include "tests/support/address_limit.h"
+#include "tests/support/command.h"
 #include "tests/support/scratch.h"
 
 // Allocation failures must come back as null pointers under the sanitizers
@@ -38,19 +39,13 @@ template <class F> bool inChild(F body)
     return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
-// Output of a shell command, or nothing with ok false when it fails.
+// Output of a shell command, with ok false when it fails.
 Bytes capture(const std::string &command, bool &ok)
 {
-    Bytes out;
-    FILE *p = popen(command.c_str(), "r");
-    ok = p != nullptr;
-    if (!p)
-        return out;
-    int c;
-    while ((c = fgetc(p)) != EOF)
-        out.push_back((unsigned char)c);
-    ok = pclose(p) == 0;
-    return out;
+    int status = -1;
+    std::string out = commandOutput(command, &status);
+    ok = status == 0;
+    return Bytes(out.begin(), out.end());
 }
 
 // Resident memory of this process in kB, or -1.

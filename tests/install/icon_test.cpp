@@ -1,9 +1,6 @@
 // The desktop icon and the tool that makes it from the leafy tree sprite.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
-#include <cstdlib>
 #include <fstream>
 
 #include "tests/install/flight.h"
@@ -19,10 +16,10 @@ using MakeIcon = ScratchFolder;
 // what it wrote to standard error in err.
 int makeIcon(const fs::path &folder, const std::string &args, std::string &err)
 {
-    std::string command = "'" + tool + "' " + args + " 2>'" + (folder / "err").string() + "'";
-    int status = std::system(command.c_str());
+    int status = -1;
+    commandOutput(shellQuote(tool) + " " + args + " 2>" + shellQuote((folder / "err").string()), &status);
     err = readText(folder / "err");
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return status;
 }
 
 TEST_F(MakeIcon, CommittedIconIsWhatTheToolMakesFromTheCommittedTree)

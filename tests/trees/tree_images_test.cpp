@@ -1,16 +1,12 @@
 // The tree images in assets/ and the generator that draws them.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
 #include <algorithm>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 
 #include "image/tga.h"
+#include "tests/support/command.h"
 #include "tests/support/scratch.h"
 
 namespace {
@@ -19,12 +15,6 @@ namespace fs = std::filesystem;
 
 const std::string generator = MAKE_TREES;
 const std::string assets = TREE_ASSETS;
-
-std::string slurp(const fs::path &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 // A fresh folder for one test, removed with everything in it afterwards.
 class MakeTrees : public Scratch {
@@ -35,12 +25,12 @@ protected:
     // arguments; returns its exit status, with stdout and stderr kept.
     int generate(const std::string &args, std::string &out, std::string &err)
     {
-        std::string command = "cd '" + dir + "' && '" + generator + "' " + args +
-                              " >'" + at("out").string() + "' 2>'" + at("err").string() + "'";
-        int status = std::system(command.c_str());
-        out = slurp(at("out"));
-        err = slurp(at("err"));
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        int status = -1;
+        out = commandOutput("cd " + shellQuote(dir) + " && " + shellQuote(generator) + " " + args + " 2>" +
+                                shellQuote(at("err").string()),
+                            &status);
+        err = readText(at("err"));
+        return status;
     }
 };
 
@@ -52,15 +42,15 @@ TEST_F(MakeTrees, CommittedImagesAreWhatTheGeneratorDrawsNow)
     EXPECT_EQ(out, "");
     EXPECT_EQ(err, "");
     for (const char *name : {"tree1.tga", "tree2.tga"}) {
-        std::string made = slurp(at("made") / name), committed = slurp(fs::path(assets) / name);
+        std::string made = readText(at("made") / name), committed = readText(fs::path(assets) / name);
         ASSERT_FALSE(committed.empty()) << name << " missing from " << assets;
         EXPECT_TRUE(made == committed) << name << " differs from a fresh run; run `make trees`";
     }
 
     // No argument means the current folder.
     ASSERT_EQ(generate("", out, err), 0) << err;
-    EXPECT_TRUE(slurp(at("tree1.tga")) == slurp(at("made") / "tree1.tga"));
-    EXPECT_TRUE(slurp(at("tree2.tga")) == slurp(at("made") / "tree2.tga"));
+    EXPECT_TRUE(readText(at("tree1.tga")) == readText(at("made") / "tree1.tga"));
+    EXPECT_TRUE(readText(at("tree2.tga")) == readText(at("made") / "tree2.tga"));
 }
 
 TEST_F(MakeTrees, BadCommandLinesFailWithOneLineAndWriteNothing)
