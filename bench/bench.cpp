@@ -72,12 +72,6 @@ void timeWithFloor(benchmark::State &state, clockid_t clock, Work work, Floor fl
     state.counters["ratio"] = median(ratios);
 }
 
-template <class T, size_t N> void fill(T (&grid)[N], float value)
-{
-    float *p = (float *)grid;
-    std::fill(p, p + sizeof grid / sizeof(float), value);
-}
-
 // The least any rebuild of this world must do: the same draws, a logarithm
 // and a square root per Gaussian, and one store per value of the world.
 void floorWork(const RebuildCount &count)
@@ -91,11 +85,8 @@ void floorWork(const RebuildCount &count)
         acc += (float)std::sqrt(-2.0 * (double)logf(s) / (double)s);
     }
     float v = (float)(sum & 255) + acc;
-    fill(terrain, v);
-    fill(terrainTexture1, v), fill(terrainTexture2, v), fill(terrainTexture4, v);
-    fill(terrainTexture8, v), fill(terrainTexture16, v), fill(finalTerrainTexture, v);
-    for (int i = 1; i <= 254; i++)
-        std::fill(treeMap[i] + 1, treeMap[i] + 255, v);
+    for (const WorldGrid &grid : worldGrids)
+        std::fill(grid.values, grid.values + grid.count, v);
 }
 
 void worldBench(benchmark::State &state)

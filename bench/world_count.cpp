@@ -24,19 +24,20 @@ float countedLogf(float x)
     return logf(x);
 }
 
+template <class T> static WorldGrid gridOf(T &grid) { return {(float *)&grid, sizeof grid / sizeof(float)}; }
+
+const WorldGrid worldGrids[8] = {gridOf(terrain),          gridOf(terrainTexture1), gridOf(terrainTexture2),
+                                 gridOf(terrainTexture4),  gridOf(terrainTexture8), gridOf(terrainTexture16),
+                                 gridOf(finalTerrainTexture), gridOf(treeMap)};
+
 // Every grid a rebuild writes, byte for byte.
 static std::vector<unsigned char> worldBytes()
 {
     std::vector<unsigned char> bytes;
-    auto add = [&bytes](const void *grid, size_t size) {
-        const unsigned char *p = (const unsigned char *)grid;
-        bytes.insert(bytes.end(), p, p + size);
-    };
-    add(terrain, sizeof terrain);
-    add(terrainTexture1, sizeof terrainTexture1), add(terrainTexture2, sizeof terrainTexture2);
-    add(terrainTexture4, sizeof terrainTexture4), add(terrainTexture8, sizeof terrainTexture8);
-    add(terrainTexture16, sizeof terrainTexture16), add(finalTerrainTexture, sizeof finalTerrainTexture);
-    add(treeMap, sizeof treeMap);
+    for (const WorldGrid &grid : worldGrids) {
+        const unsigned char *p = (const unsigned char *)grid.values;
+        bytes.insert(bytes.end(), p, p + grid.count * sizeof(float));
+    }
     return bytes;
 }
 

@@ -1,5 +1,5 @@
-// Running a shell command from a test, POSIX only: the one popen of the tests,
-// the end-to-end harness's X commands and screenshots included.
+// Running a shell command from a test and reading its output, POSIX only: the
+// one way the tests do it, the end-to-end harness's X commands included.
 #pragma once
 
 #include <sys/wait.h>
