@@ -1,7 +1,7 @@
 // Prints the line the program prints after its first F5 when its clock gave
 // SEED: the start-up world is built first, then the one F5 builds from where
-// the random sequence stands. Windows' rand is not glibc's, so the Wine check
-// asks this instead of trusting a count recorded on Linux.
+// the random sequence stands. Windows' and the web's rand are not glibc's, so
+// their checks ask this, built for them, instead of a count recorded on Linux.
 #include <cstdio>
 #include <cstdlib>
 
