@@ -12,30 +12,24 @@ mode=${1:-build}
 
 source "$top/tools/install-common.sh"
 
-# Each need: how it is found, and its Debian package.
-missing=()
-need() { eval "$2" || missing+=("$1"); }
-need cmake 'have cmake'
-need make 'have make'
-need emscripten 'have emcc'
+# How each need is found, and its Debian packages.
+table='
+have cmake  | cmake
+have make   | make
+have emcc   | emscripten
+'
 if [ "$mode" = test ]; then
-  need nodejs 'have node'
-  need npm 'have npm'
-  need chromium 'have chromium'
-  need googletest '[ -f /usr/src/googletest/CMakeLists.txt ]'
-  need imagemagick 'have convert && have identify'
-  # The picture comparison runs the desktop program beside the page.
-  need xvfb 'have Xvfb'
+  # The picture comparison runs the desktop program beside the page, under Xvfb.
+  table+='
+have node   | nodejs
+have npm    | npm
+have chromium | chromium
+test -f /usr/src/googletest/CMakeLists.txt | googletest
+have convert && have identify | imagemagick
+have Xvfb   | xvfb
+'
 fi
-
-if [ ${#missing[@]} -gt 0 ]; then
-  if [ "$manager" != apt-get ]; then
-    echo "install-web-deps.sh: missing ${missing[*]}; on this system install emscripten through emsdk" \
-      "(https://emscripten.org/docs/getting_started/downloads.html), node, npm and Chromium yourself" >&2
-    exit 1
-  fi
-  install "${missing[@]}"
-fi
+install_debian "$table" "on this system install emscripten through emsdk (https://emscripten.org/docs/getting_started/downloads.html), node, npm and Chromium yourself"
 
 # puppeteer-core as the lockfile has it; npm ci again only when the lockfile changed.
 if [ "$mode" = test ]; then

@@ -23,28 +23,15 @@ have xdotool                                 | xdotool
 have xwininfo                                | x11-utils
 have convert                                 | imagemagick
 '
-faketime_found() { ls /usr/lib/*/faketime/libfaketime.so.1 /usr/lib/faketime/libfaketime.so.1 >/dev/null 2>&1; }
-
-missing=()
-while IFS='|' read -r how packages; do
-  [ -n "$how" ] || continue
-  if ! eval "$how"; then
-    read -r -a more <<<"$packages"
-    missing+=("${more[@]}")
-  fi
-done <<<"$table"
-if [ ${#missing[@]} -gt 0 ]; then
-  if [ "$manager" != apt-get ]; then
-    echo "install-windows-deps.sh: the Windows cross build needs Debian's packages ${missing[*]}; no apt-get here" >&2
-    exit 1
-  fi
-  install "${missing[@]}"
-fi
-export DEBIAN_FRONTEND=noninteractive
-sudo=""
-[ "$(id -u)" -eq 0 ] || sudo="sudo"
-updated=""
-update() { [ -n "$updated" ] || { $sudo apt-get update -qq; updated=1; }; }
+# Wherever this system's multiarch layout put it: one of the places will do.
+faketime_found() {
+  local f
+  for f in /usr/lib/*/faketime/libfaketime.so.1 /usr/lib/faketime/libfaketime.so.1; do
+    [ -f "$f" ] && return 0
+  done
+  return 1
+}
+install_debian "$table"
 
 # freeglut for Windows is built from Debian's own source package.
 if ! ls "$build"/freeglut-src/freeglut-*/CMakeLists.txt >/dev/null 2>&1; then
@@ -59,11 +46,10 @@ if ! ls "$build"/freeglut-src/freeglut-*/CMakeLists.txt >/dev/null 2>&1; then
     for f in /etc/apt/sources.list /etc/apt/sources.list.d/*.list; do
       [ -f "$f" ] && oneline+="$(sed -n 's/^deb /deb-src /p' "$f")"$'\n'
     done
-    [ -z "${deb822//[$'\n']/}" ] || printf '%s' "$deb822" | $sudo tee /etc/apt/sources.list.d/verdalo-deb-src.sources >/dev/null
-    [ -z "${oneline//[$'\n']/}" ] || printf '%s' "$oneline" | $sudo tee /etc/apt/sources.list.d/verdalo-deb-src.list >/dev/null
-    updated=""
+    [ -z "${deb822//[$'\n']/}" ] || printf '%s' "$deb822" | as_root tee /etc/apt/sources.list.d/verdalo-deb-src.sources >/dev/null
+    [ -z "${oneline//[$'\n']/}" ] || printf '%s' "$oneline" | as_root tee /etc/apt/sources.list.d/verdalo-deb-src.list >/dev/null
   fi
-  update
+  as_root apt-get update -qq
   rm -rf "$build/freeglut-src"
   mkdir -p "$build/freeglut-src"
   (cd "$build/freeglut-src" && apt-get source -qq freeglut >&2)
