@@ -12,27 +12,9 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <sstream>
 #include <string>
 
 #include "tests/e2e/harness.h"
-
-namespace {
-
-std::string keysOf(const std::string &action)
-{
-    std::istringstream words(action);
-    std::string word, keys;
-    while (words >> word) {
-        size_t star = word.find('*');
-        int count = star == std::string::npos ? 1 : atoi(word.c_str() + star + 1);
-        for (int k = 0; k < count; k++)
-            keys += word.substr(0, star) + " ";
-    }
-    return keys;
-}
-
-}  // namespace
 
 int main(int argc, char **argv)
 {
@@ -57,8 +39,8 @@ int main(int argc, char **argv)
         std::string name = step.substr(0, equals), action = step.substr(equals + 1);
         if (action.rfind("click:", 0) == 0)
             session.click(atoi(action.c_str() + 6));
-        else if (!keysOf(action).empty())
-            session.key(keysOf(action));
+        else
+            session.key(action);
         if (name.empty())
             continue;
         Picture frame = session.settledPicture();

@@ -85,6 +85,12 @@ Pixel classify(Rgb c)
     return Pixel::other;
 }
 
+bool isHalfOf(Rgb c, int r, int g, int b)
+{
+    auto near = [](int got, int full) { return got >= full / 2 - 1 && got <= full / 2 + 1; };
+    return near(c.r, r) && near(c.g, g) && near(c.b, b);
+}
+
 Picture loadPicture(const std::string &path)
 {
     int status = -1;
@@ -249,11 +255,19 @@ Picture Session::settledPicture()
 // Escape ends the program instead.
 void Session::key(const std::string &keys)
 {
-    std::istringstream names(keys);
-    std::string name;
-    while (names >> name)
-        expected_ += name == "Escape" ? 0 : 2;
-    x11("xdotool key --delay 30 " + keys);
+    std::istringstream words(keys);
+    std::string word, names;
+    while (words >> word) {
+        size_t star = word.find('*');
+        std::string name = word.substr(0, star);
+        int count = star == std::string::npos ? 1 : atoi(word.c_str() + star + 1);
+        for (int k = 0; k < count; k++) {
+            names += " " + name;
+            expected_ += name == "Escape" ? 0 : 2;
+        }
+    }
+    if (!names.empty())
+        x11("xdotool key --delay 30" + names);
 }
 
 void Session::keyDown(const std::string &key)

@@ -39,6 +39,8 @@ struct Geometry {
 enum class Pixel { sky, water, land, tree, snow, other };
 Pixel classify(Rgb c);
 inline bool isSky(Rgb c) { return classify(c) == Pixel::sky; }
+// A texel of colour (r, g, b) as the tree pass draws it, at half its colour.
+bool isHalfOf(Rgb c, int r, int g, int b);
 
 // A picture file of any format ImageMagick reads; empty when it cannot.
 Picture loadPicture(const std::string &path);
@@ -79,7 +81,8 @@ public:
     long frames();
     long expectedFrames() const { return expected_; }
 
-    void key(const std::string &keys);  // xdotool key names, e.g. "w", "F5 F5", "Escape"
+    // xdotool key names, each pressed N times when written NAME*N: "w", "F5 F5", "d*6", "Escape".
+    void key(const std::string &keys);
     void keyDown(const std::string &key);
     void keyUp(const std::string &key);
     void click(int button);  // 1 left, 2 middle, 3 right

@@ -43,26 +43,11 @@ void writeTree(const std::string &path, int w, int h, bool topFirst, const Colou
     writeFile(path, file);
 }
 
-// A texel drawn at half its colour (the sprites' modulate by 0.5).
-bool halfOf(Rgb c, int r, int g, int b)
-{
-    auto near = [](int got, int full) { return got >= full / 2 - 1 && got <= full / 2 + 1; };
-    return near(c.r, r) && near(c.g, g) && near(c.b, b);
-}
-
-std::string taps(const std::string &key, int count)
-{
-    std::string keys;
-    for (int k = 0; k < count; k++)
-        keys += key + " ";
-    return keys;
-}
-
 // The tour's way to a slope with trees of both kinds on it, once settled.
 Picture viewOverTrees(Session &app)
 {
     EXPECT_TRUE(app.waitForWindow()) << app.errorOutput();
-    app.key(taps("d", 6) + taps("f", 6) + taps("w", 15) + taps("d", 20));
+    app.key("d*6 f*6 w*15 d*20");
     return app.settledPicture();
 }
 
@@ -72,7 +57,7 @@ TEST_F(TreeFiles, ATreeImageOfNinetySixBySixtyFourIsDrawn)
     Session app(dir);
     Picture view = viewOverTrees(app);
     EXPECT_EQ(app.errorOutput(), "");
-    double magenta = view.share(0, 0, view.width, view.height, [](Rgb c) { return halfOf(c, 255, 0, 255); });
+    double magenta = view.share(0, 0, view.width, view.height, [](Rgb c) { return isHalfOf(c, 255, 0, 255); });
     EXPECT_GT(magenta, 0.002) << "first-kind trees in their image's colour";
     if (HasFailure())
         view.savePng("tree-96x64");
@@ -91,8 +76,8 @@ TEST_F(TreeFiles, ATopFirstTreeImageIsDrawnLikeItsBottomFirstTwin)
         EXPECT_EQ(app.errorOutput(), "");
     }
     const Picture &twin = views[0];
-    auto red = [](Rgb c) { return halfOf(c, 255, 0, 0); };
-    auto blue = [](Rgb c) { return halfOf(c, 0, 0, 255); };
+    auto red = [](Rgb c) { return isHalfOf(c, 255, 0, 0); };
+    auto blue = [](Rgb c) { return isHalfOf(c, 0, 0, 255); };
     EXPECT_GT(twin.share(0, 0, twin.width, twin.height, red), 0.001);
     EXPECT_GT(twin.share(0, 0, twin.width, twin.height, blue), 0.001);
     EXPECT_TRUE(views[1] == twin) << "the top-first image is drawn differently";

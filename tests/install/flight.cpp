@@ -50,12 +50,6 @@ std::string entryValue(const std::string &entry, const std::string &key)
 
 bool isBark(Rgb c) { return classify(c) == Pixel::tree; }
 
-bool isHalfOf(Rgb c, int r, int g, int b)
-{
-    auto near = [](int got, int full) { return got >= full / 2 - 1 && got <= full / 2 + 1; };
-    return near(c.r, r) && near(c.g, g) && near(c.b, b);
-}
-
 Picture expectFlightWithTrees(const std::string &program, const fs::path &folder, bool (*isTree)(Rgb),
                               long minTrees)
 {

@@ -27,9 +27,6 @@ std::string entryValue(const std::string &entry, const std::string &key);
 // The sprites' bark, drawn at half its colour: the harness's tree class.
 bool isBark(Rgb c);
 
-// A texel of colour (r, g, b) as the tree pass draws it, at half its colour.
-bool isHalfOf(Rgb c, int r, int g, int b);
-
 // A private empty folder, removed with what it holds at the end of the test.
 class ScratchFolder : public Scratch {
 protected:

@@ -70,12 +70,8 @@ TEST_F(Installed, AFolderWithItsOwnTreeImageFliesWithThatOne)
 
 TEST_F(Installed, ABrokenTreeImageInTheFolderIsReportedNotReplaced)
 {
-    // A true-colour header cut off before its pixels.
-    std::string cut("\0\0\x02\0\0\0\0\0\0\0\0\0\x40\0\x40\0\x20\0garbage", 25);
-    std::FILE *f = std::fopen((folder / "tree1.tga").c_str(), "wb");
-    ASSERT_NE(f, nullptr);
-    std::fwrite(cut.data(), 1, cut.size(), f);
-    std::fclose(f);
+    // A 64 x 64 true-colour header cut off before its pixels.
+    writeFile((folder / "tree1.tga").string(), tgaHeader(2, 64, 64, 32) + Bytes{'g', 'a', 'r', 'b', 'a', 'g', 'e'});
 
     Session app(folder.string(), flightTime, Session::captureOutput, program);
     ASSERT_TRUE(app.waitForWindow()) << app.errorOutput();
