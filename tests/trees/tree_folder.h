@@ -12,6 +12,7 @@
 #include "app/projection.h"
 #include "app/state.h"
 #include "image/tga.h"
+#include "tests/support/grids.h"
 #include "tests/support/scratch.h"
 
 // Texels enter at half their colour.
@@ -46,10 +47,8 @@ protected:
     // looking along +x, with billboarding on.
     void lookAcrossFlatGround()
     {
-        for (int i = 0; i < 257; i++)
-            for (int j = 0; j < 257; j++)
-                terrain[i][j] = 0.0f;
-        memset(treeMap, 0, sizeof treeMap);
+        fillTerrain(0.0f);
+        fillTreeMap(0.0f);
         eyeX = 100.0f; eyeY = 3.0f; eyeZ = 128.0f;
         lookX = 1.0f; lookY = 0.0f; lookZ = 0.0f;
         fovy = 45.0f;
