@@ -58,6 +58,7 @@ EOF
 #    by a release's name.
 bin=$(make_path "clang++")
 add_stand_ins "$bin" apt-get apt-cache sudo id
+rm -f "$bin/clang++"  # never write through a link to the real one
 printf '#!/bin/sh\n[ "$1" = -dumpversion ] && echo 17.0.1\nexit 1\n' >"$bin/clang++"
 chmod +x "$bin/clang++"
 rm -f "$work/log"
@@ -67,6 +68,7 @@ logged | grep -Fxq "apt-get install -y -qq --no-install-recommends libclang-rt-1
 
 # 4. Elsewhere than Linux make test says in one line that its tests need Linux.
 bin=$(make_path "uname")
+rm -f "$bin/uname"
 printf '#!/bin/sh\necho Darwin\n' >"$bin/uname"
 chmod +x "$bin/uname"
 out=$(cd "$src" && env -u MAKEFLAGS -u MAKELEVEL PATH=$bin make test 2>&1)

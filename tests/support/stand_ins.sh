@@ -4,19 +4,24 @@
 # $work, a scratch folder of the test's own.
 
 hidden=" apt-get apt-cache dpkg dpkg-query dnf pacman zypper brew sudo id "
-# A PATH folder with this machine's commands, less those named in $1.
+# A PATH folder with this machine's commands, less those named in $1: the
+# first of each name on PATH, linked in one call.
 make_path() {
-  local bin=$work/bin-$RANDOM d f name
-  mkdir "$bin"
+  local bin d f name
+  local -A seen=()
+  local targets=()
+  bin=$(mktemp -d "$work/bin-XXXXXX")
   local IFS=:
   for d in $PATH; do
     for f in "$d"/*; do
       name=${f##*/}
-      [ -x "$f" ] && [ ! -e "$bin/$name" ] || continue
+      [ -x "$f" ] && [ -z "${seen[$name]:-}" ] || continue
+      seen[$name]=1
       case "$hidden $1 " in *" $name "*) continue ;; esac
-      ln -s "$f" "$bin/$name"
+      targets+=("$f")
     done
   done
+  [ ${#targets[@]} -eq 0 ] || ln -s -t "$bin" -- "${targets[@]}"
   echo "$bin"
 }
 # Stand-ins that log their calls; sudo runs what it is given, id says "not root".
